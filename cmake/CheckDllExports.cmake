@@ -1,0 +1,41 @@
+# Checks the export table of a cross-built DLL (objdump -p) against the module definition:
+# every listed name is exported, nothing else is, and names match exactly (no decoration).
+# Usage: cmake -DOBJDUMP=... -DDLL=... -DDEF=... -P CheckDllExports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+
+# Names in the [Ordinal/Name Pointer] Table section: lines like "	[   0] QIRVALE...".
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" rows "${dump}")
+set(exported)
+foreach(row ${rows})
+  string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${row}")
+  list(APPEND exported ${name})
+endforeach()
+
+file(STRINGS ${DEF} lines)
+set(listed)
+set(in_exports FALSE)
+foreach(line ${lines})
+  string(REGEX REPLACE ";.*$" "" line "${line}")
+  if(line MATCHES "EXPORTS")
+    set(in_exports TRUE)
+  elseif(in_exports AND line MATCHES "^[ \t]*([A-Za-z_][A-Za-z0-9_]*)")
+    list(APPEND listed ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+
+list(LENGTH listed listed_count)
+list(LENGTH exported exported_count)
+foreach(name ${listed})
+  if(NOT name IN_LIST exported)
+    message(SEND_ERROR "not exported: ${name}")
+  endif()
+endforeach()
+foreach(name ${exported})
+  if(NOT name IN_LIST listed)
+    message(SEND_ERROR "unexpected export: ${name}")
+  endif()
+endforeach()
+message(STATUS "${exported_count} exports checked against ${listed_count} listed names")

@@ -1,0 +1,23 @@
+// Heap blocks handed to callers (state headers and handles), and wiping of secrets.
+#pragma once
+
+#include <cstddef>
+
+namespace QIRVALE {
+
+// Overwrites `size` bytes with zero in a way the compiler may not elide.
+void SecureWipe(void* block, std::size_t size) noexcept;
+
+// A zero-filled block of `size` bytes from the process heap, or null when there is no room.
+void* AllocateZeroed(std::size_t size) noexcept;
+
+// Wipes `size` bytes of `block`, then releases it. Null is ignored.
+void FreeWiped(void* block, std::size_t size) noexcept;
+
+// Allocate / Free for a caller-visible block of type T.
+template <class T>
+T* AllocateBlock() noexcept {
+    return static_cast<T*>(AllocateZeroed(sizeof(T)));
+}
+
+}  // namespace QIRVALE
