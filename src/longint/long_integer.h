@@ -30,7 +30,7 @@ constexpr uint32_t LongIntegerMaxDigits = 512;
 constexpr uint32_t LongIntegerMaxBytes = 2 * LongIntegerMaxDigits;
 
 class LongIntegerClass {
-public:
+  public:
     // ---- construction, copying, destruction -------------------------------------------
 
     // The value 0.
@@ -233,8 +233,8 @@ public:
     // base ^ exponent mod m. Exponent 0 gives 1 whatever m is; exponent 1 gives base
     // unreduced; m = 0 with an exponent of two or more bits raises
     // DivideByZeroExceptionClass.
-    static LongIntegerClass ModExp(const LongIntegerClass& base,
-                                   const LongIntegerClass& exponent, const LongIntegerClass& m);
+    static LongIntegerClass ModExp(const LongIntegerClass& base, const LongIntegerClass& exponent,
+                                   const LongIntegerClass& m);
 
     LongIntegerClass& operator*=(const LongIntegerClass& other) {
         *this = Multiply(other);
@@ -254,7 +254,7 @@ public:
         return a.Modulo(b);
     }
 
-private:
+  private:
     uint16_t digits[LongIntegerMaxDigits];
     mutable uint32_t digitCount;
 };
