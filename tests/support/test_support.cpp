@@ -44,7 +44,9 @@ std::string ToHex(const uint8_t* data, std::size_t size) {
     return out;
 }
 
-std::string VectorPath(const std::string& name) { return std::string(QIRVALE_TEST_VECTORS) + "/" + name; }
+std::string VectorPath(const std::string& name) {
+    return std::string(QIRVALE_TEST_VECTORS) + "/" + name;
+}
 
 #if QIRVALE_HAVE_JSON
 std::vector<nlohmann::json> ReadJsonLines(const std::string& name) {

@@ -20,7 +20,9 @@ using Bytes = std::vector<uint8_t>;
 Bytes FromHex(std::string_view hex);
 // Lower-case hex of bytes in memory order.
 std::string ToHex(const uint8_t* data, std::size_t size);
-inline std::string ToHex(const Bytes& bytes) { return ToHex(bytes.data(), bytes.size()); }
+inline std::string ToHex(const Bytes& bytes) {
+    return ToHex(bytes.data(), bytes.size());
+}
 
 // Full path of a file under tests/vectors/.
 std::string VectorPath(const std::string& name);
@@ -30,13 +32,17 @@ std::string VectorPath(const std::string& name);
 std::vector<nlohmann::json> ReadJsonLines(const std::string& name);
 // The whole of tests/vectors/<name> as one JSON document.
 nlohmann::json ReadJson(const std::string& name);
+// The bytes of a JSON string of hex digits.
+inline Bytes HexBytes(const nlohmann::json& hex) {
+    return FromHex(hex.get<std::string>());
+}
 #endif
 
 // An output buffer of `size` bytes between two runs of guard bytes. Intact() tells whether
 // anything was written outside the buffer; Untouched() whether the buffer itself still holds
 // its fill byte.
 class GuardedBuffer {
-public:
+  public:
     explicit GuardedBuffer(std::size_t size, uint8_t fill = 0xA5);
     uint8_t* data() { return storage_.data() + kGuard; }
     std::size_t size() const { return size_; }
@@ -44,7 +50,7 @@ public:
     bool Intact() const;
     bool Untouched() const;
 
-private:
+  private:
     static constexpr std::size_t kGuard = 32;
     static constexpr uint8_t kGuardByte = 0xCD;
     std::size_t size_;
