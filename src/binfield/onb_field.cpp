@@ -42,9 +42,10 @@ static_assert(WordsFor(ONBMaxDegree) <= kValueWords, "a field element fits a lon
 template <uint32_t Capacity>
 class ScratchWords {
   public:
-    explicit ScratchWords(uint32_t used) : used_(used) {
+    // zeroed = false leaves the words for the caller to write in full.
+    explicit ScratchWords(uint32_t used, bool zeroed = true) : used_(used) {
         if (used > Capacity) throw AssertExceptionClass();
-        std::memset(words_, 0, used * sizeof(Word));
+        if (zeroed) std::memset(words_, 0, used * sizeof(Word));
     }
     ~ScratchWords() { SecureWipe(words_, used_ * sizeof(Word)); }
     ScratchWords(const ScratchWords&) = delete;
@@ -158,21 +159,8 @@ struct FieldShape {
     uint32_t entries;
 };
 
-// A window of m bits starting at bit `offset` of a doubled vector d = v | (v << m) with
-// v < 2^m: word k of the window is word k of v rotated left by m - offset (for k below
-// WordsFor(m); bits above m - 1 of the top word are junk). d needs one spare word above its
-// 2m bits.
-struct Window {
-    Window(const Word* d, uint32_t offset)
-        : base(d + offset / kWordBits), shift(offset % kWordBits) {}
-    Word operator[](uint32_t k) const {
-        return (base[k] >> shift) | ((base[k + 1] << 1) << (kWordBits - 1 - shift));
-    }
-    const Word* base;
-    uint32_t shift;
-};
-
-// d[0 .. 2 * WordsFor(m) + 2) = v | (v << m) for v < 2^m given in WordsFor(m) words.
+// d[0 .. 2 * WordsFor(m) + 2) = v | (v << m) for v < 2^m given in WordsFor(m) words. The
+// m bits of d from bit `offset` (0 < offset <= m) are v rotated left by m - offset.
 void Double(const Word* v, uint32_t m, Word* d) {
     const uint32_t nw = WordsFor(m), nd = 2 * nw + 2;
     std::memcpy(d, v, nw * sizeof(Word));
@@ -180,39 +168,74 @@ void Double(const Word* v, uint32_t m, Word* d) {
     XorLowBitsShiftedLeft(d, v, nd, m, m);
 }
 
-// r = a * b for a, b below 2^m (WordsFor(m) words each).
+// The rotations of a doubled vector d, read as windows shifted on the fly: word k of
+// Rotated(offset) is word k of d >> offset.
+struct DoubledRotations {
+    struct Window {
+        Word operator[](uint32_t k) const {
+            // (high << 1) << (W - 1 - shift) is high << (W - shift), and 0 when shift = 0.
+            return (base[k] >> shift) | ((base[k + 1] << 1) << (kWordBits - 1 - shift));
+        }
+        const Word* base;
+        uint32_t shift;
+    };
+    Window Rotated(uint32_t offset) const {
+        return Window{d + offset / kWordBits, offset % kWordBits};
+    }
+    const Word* d;
+};
+
+// The same rotations from kWordBits copies of d, copy s shifted right by s bits: every
+// rotation is a run of whole words. Worth its set-up cost, and its stack, for small fields.
+constexpr uint32_t kCopiesMaxDegree = 512;
+constexpr uint32_t kCopiesMaxStride = 2 * WordsFor(kCopiesMaxDegree) + 1;
+struct ShiftedRotations {
+    // copies[s * stride + k] = word k of d >> s, for k < stride = 2 * WordsFor(m) + 1.
+    static void Build(const Word* d, uint32_t m, Word* copies) {
+        const uint32_t stride = 2 * WordsFor(m) + 1;
+        const DoubledRotations source{d};
+        for (uint32_t s = 0; s < kWordBits; ++s) {
+            const auto window = source.Rotated(s);
+            for (uint32_t k = 0; k < stride; ++k) copies[s * stride + k] = window[k];
+        }
+    }
+    const Word* Rotated(uint32_t offset) const {
+        return copies + (offset % kWordBits) * stride + offset / kWordBits;
+    }
+    const Word* copies;
+    uint32_t stride;
+};
+
+// r = a * b for a, b below 2^m, given as the rotation sources of their doubled vectors.
 //
-// X = a rotated left by i is the window of the doubled a at offset m - i, and Y likewise for
-// b, so no rotation is ever carried out; the entries of one row share their X:
-// R ^= X & (Y_j1 ^ Y_j2 ^ ...). Junk above bit m-1 of the windows only reaches bits of R
-// that are cleared at the end.
-void MultiplyReduced(const FieldShape& f, const Word* a, const Word* b, Word* r) {
-    const uint32_t m = f.m, nw = WordsFor(m), nd = 2 * nw + 2;
-    ScratchWords<kDoubledWords> da(nd), db(nd);
-    ScratchWords<kValueWords> sum(nw);
-    Double(a, m, da.data());
-    Double(b, m, db.data());
+// X = a rotated left by i is the rotation at offset m - i, and Y likewise for b, so no
+// rotation is carried out per entry; the entries of one row share their X:
+// R ^= X & (Y_j1 ^ Y_j2 ^ ...). Junk above bit m-1 of the rotations only reaches bits of R
+// that are cleared at the end. `sum` is scratch of WordsFor(m) words.
+template <class Rotations>
+void MultiplyRows(const FieldShape& f, const Rotations& a, const Rotations& b, Word* r, Word* sum) {
+    const uint32_t m = f.m, nw = WordsFor(m);
     std::memset(r, 0, nw * sizeof(Word));
     const MultiplicationTableEntry* entry = f.table;
     const MultiplicationTableEntry* const end = f.table + f.entries;
     while (entry != end) {
         const MultiplicationTableEntry* rowEnd = entry + 1;
         while (rowEnd != end && rowEnd->row == entry->row) ++rowEnd;
-        const Window x(da.data(), m - entry->row);
-        const Window y1(db.data(), m - entry->column);
+        const auto x = a.Rotated(m - entry->row);
+        const auto y1 = b.Rotated(m - entry->column);
         switch (rowEnd - entry) {
             case 1:
                 for (uint32_t k = 0; k < nw; ++k) r[k] ^= x[k] & y1[k];
                 break;
             case 2: {
-                const Window y2(db.data(), m - entry[1].column);
+                const auto y2 = b.Rotated(m - entry[1].column);
                 for (uint32_t k = 0; k < nw; ++k) r[k] ^= x[k] & (y1[k] ^ y2[k]);
                 break;
             }
             default: {
                 for (uint32_t k = 0; k < nw; ++k) sum[k] = y1[k];
                 for (const MultiplicationTableEntry* e = entry + 1; e != rowEnd; ++e) {
-                    const Window y(db.data(), m - e->column);
+                    const auto y = b.Rotated(m - e->column);
                     for (uint32_t k = 0; k < nw; ++k) sum[k] ^= y[k];
                 }
                 for (uint32_t k = 0; k < nw; ++k) r[k] ^= x[k] & sum[k];
@@ -222,6 +245,26 @@ void MultiplyReduced(const FieldShape& f, const Word* a, const Word* b, Word* r)
         entry = rowEnd;
     }
     TruncateWords(r, nw, m);
+}
+
+// r = a * b for a, b below 2^m (WordsFor(m) words each).
+void MultiplyReduced(const FieldShape& f, const Word* a, const Word* b, Word* r) {
+    const uint32_t m = f.m, nw = WordsFor(m), nd = 2 * nw + 2;
+    ScratchWords<kDoubledWords> da(nd), db(nd);
+    ScratchWords<kValueWords> sum(nw);
+    Double(a, m, da.data());
+    Double(b, m, db.data());
+    if (m > kCopiesMaxDegree) {
+        MultiplyRows(f, DoubledRotations{da.data()}, DoubledRotations{db.data()}, r, sum.data());
+        return;
+    }
+    const uint32_t stride = 2 * nw + 1;
+    ScratchWords<kWordBits * kCopiesMaxStride> ca(kWordBits * stride, false),
+        cb(kWordBits * stride, false);
+    ShiftedRotations::Build(da.data(), m, ca.data());
+    ShiftedRotations::Build(db.data(), m, cb.data());
+    MultiplyRows(f, ShiftedRotations{ca.data(), stride}, ShiftedRotations{cb.data(), stride}, r,
+                 sum.data());
 }
 
 // r = a * b for operands of any size, in n >= WordsFor(m) words: the defining algorithm
@@ -355,11 +398,12 @@ void ONBBaseField::RequireBuilt() const {
 // pairs are stored row by row, columns ascending; finding a (2m)-th pair, or fewer than 2m-1
 // in all, refuses the degree. There is no other test of m.
 //
-// The same table in O(m log m): the columns j whose residue 2^j mod p is one of the four
-// b = -a-1, 1-a, a+1, a-1 (mod p) are read from an index of the residues. The powers of 2
-// modulo p repeat with period ord_p(2), so the columns of one residue are j0, j0 + period,
-// ... below m. A row is counted before it is written, so the work stays O(m) even for
-// degrees (such as p a Mersenne number) where the loop would find far too many pairs.
+// The same table without the m^2 loop: the columns j whose residue 2^j mod p is one of the
+// four b = -a-1, 1-a, a+1, a-1 (mod p) are read from an index of the residues, and sorted
+// within their row. The powers of 2 modulo p repeat with period ord_p(2), so the columns of
+// one residue are j0, j0 + period, ... below m. A row is counted before it is written, so
+// the work stays O(m log m) even for degrees (such as p a Mersenne number) where the loop
+// would find far too many pairs.
 void ONBBaseField::BuildMultiplicationTable() {
     if (multiplicationTable != nullptr) return;
     const uint32_t m = degree;
@@ -526,8 +570,9 @@ ONBBaseField::Element ONBBaseField::HalfTrace(const Element& a) const {
     ScratchWords<kDoubledWords> doubled(2 * nw + 2);
     LoadWords(a, x.data());
     Double(x.data(), m, doubled.data());
+    const DoubledRotations rotations{doubled.data()};
     for (uint32_t i = 0; i <= steps; ++i) {
-        const Window rotated(doubled.data(), 2 * i);
+        const auto rotated = rotations.Rotated(2 * i);
         for (uint32_t k = 0; k < nw; ++k) sum[k] ^= rotated[k];
     }
     TruncateWords(sum.data(), nw, m);
