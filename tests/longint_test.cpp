@@ -1,7 +1,7 @@
 // LongIntegerClass: known answers, capacity limits, wiping, and randomized differential tests
 // against GMP where the host has it.
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <random>
@@ -12,6 +12,7 @@
 
 #include "frame/exceptions.h"
 #include "longint/long_integer.h"
+#include "longint/long_integer_reference.h"
 #include "support/test_support.h"
 
 #if QIRVALE_HAVE_GMP
@@ -500,38 +501,7 @@ TEST(LongIntegerModular, ModExpKnownAnswers) {
     EXPECT_THROW(LongIntegerClass::ModExp(Ones(257 * 16), U(2), U(0)), OutOfMemoryExceptionClass);
 }
 
-// ---- randomized differential tests against GMP
-// ---------------------------------------------------
-
-#if QIRVALE_HAVE_GMP
-
-// An owned mpz_t.
-class Mpz {
-  public:
-    Mpz() { mpz_init(z_); }
-    explicit Mpz(const LongIntegerClass& v) {
-        mpz_init(z_);
-        const uint32_t n = v.ByteLength();
-        Bytes bytes(n + 1);
-        v.ToBytes(bytes.data(), n, 0);
-        mpz_import(z_, n, -1, 1, 0, 0, bytes.data());
-    }
-    ~Mpz() { mpz_clear(z_); }
-    Mpz(const Mpz&) = delete;
-    Mpz& operator=(const Mpz&) = delete;
-    mpz_ptr operator*() { return z_; }
-    std::string Hex() const {
-        char* s = mpz_get_str(nullptr, 16, z_);
-        std::string out(s);
-        void (*release)(void*, size_t);
-        mp_get_memory_functions(nullptr, nullptr, &release);
-        release(s, out.size() + 1);
-        return out;
-    }
-
-  private:
-    mpz_t z_;
-};
+// ---- randomized operands ---------------------------------------------------------------------
 
 // Random operands: lengths spread over 0..maxBits with extra weight at digit boundaries, and
 // bit patterns that provoke long carries and borrows (all ones, single bits, runs of 0xffff
@@ -599,6 +569,191 @@ class Operands {
 uint32_t Digits(uint32_t bits) {
     return (bits + 15) / 16;
 }
+
+// Runs an operation and names its outcome: the big-endian hex of the result, or the exception.
+template <class Operation>
+std::string Outcome(Operation operation) {
+    try {
+        return Hex(operation());
+    } catch (const OutOfMemoryExceptionClass&) {
+        return "OutOfMemory";
+    } catch (const DivideByZeroExceptionClass&) {
+        return "DivideByZero";
+    } catch (const IntegerOverflowExceptionClass&) {
+        return "IntegerOverflow";
+    }
+}
+
+namespace Reference = QIRVALE::LongIntegerReference;
+
+// ---- long division: add-back cases -------------------------------------------------------------
+
+// Dividends and divisors whose long division needs the add-back step: in base 2^16 (digits),
+// 2^32 and 2^64 (the word sizes of the 32- and 64-bit builds). Found by searching structured
+// operands with a model of each algorithm.
+TEST(LongIntegerDivision, AddBackCases) {
+    struct Case {
+        const char* u;
+        const char* v;
+        const char* q;
+        const char* r;
+    };
+    const Case cases[] = {
+        // base 2^16
+        {"4000c0000001f45865b5fffe", "ab2ee64a0002", "5fb6f70ccfe0", "4e3320dc603e"},
+        {"fffea03180000001", "20003", "7ffe901ae7d7", "1487c"},
+        {"c000400000010002", "40007fff", "2fffb0015", "3ff18017"},
+        // base 2^32
+        {"fffffffe00000002ffffffff00000002ffffffff0000000200000001",
+         "ffffffff000000028000000040000000", "fffffffeffffffff80000000",
+         "c00000047fffffff2000000200000001"},
+        {"24000000000000002000000013fffffff3fffffff7fffffff", "240000000000000027fffffff",
+         "ffffffffffffffffc71c71c8", "3fffffffce38e38b471c71c7"},
+        {"40000000c000000000000000ffffffffc0000000", "100000003000000007fffffff",
+         "3fffffffffffffff", "e0000004400000003fffffff"},
+        // base 2^64
+        {"7fffffffffffffff7fffffffffffffffc0000000000000004000000000000000",
+         "80000000000000010000000000000002c3201ef12d27dadf", "fffffffffffffffc",
+         "8000000000000000fcdfe10ed2d8252c4c807bc4b49f6b7c"},
+        {"ffffffffffffffff800000000000000000000000000000008000000000000001800000000000000100000000"
+         "000000004834cc4b9c73ac96",
+         "1ffffffffffffffff00000000000000010000000000000003",
+         "7fffffffffffffffffffffffffffffffbfffffffffffffff6000000000000000",
+         "1200000000000000260000000000000022834cc4b9c73ac96"},
+        {"c000000000000000ffffffffffffffff3fffffffffffffffd97075c9ccc340becc2f5159895f727d",
+         "17fffffffffffffff0000000000000000fffffffffffffffe", "8000000000000000ffffffffffffffff",
+         "13ffffffffffffffed97075c9ccc340c1cc2f5159895f727b"},
+    };
+    for (const Case& c : cases) {
+        const LongIntegerClass u = Hex(c.u), v = Hex(c.v);
+        LongIntegerClass q, r;
+        u.DivMod(v, q, r);
+        EXPECT_EQ(Hex(q), c.q) << c.u;
+        EXPECT_EQ(Hex(r), c.r) << c.u;
+        Reference::DivMod(u, v, q, r);
+        EXPECT_EQ(Hex(q), c.q) << c.u;
+        EXPECT_EQ(Hex(r), c.r) << c.u;
+        EXPECT_EQ(Hex(Reference::Multiply(q, v) + r), Hex(u));
+    }
+}
+
+// ---- word-wise operations against the digit-by-digit forms
+// ----------------------------------------
+
+// Same results and same exceptions, with operands up to full capacity. These run on every build,
+// with or without GMP.
+TEST(LongIntegerReference, MultiplyAndDivModAgree) {
+    Operands ops(11);
+    for (int iteration = 0; iteration < 1500; ++iteration) {
+        const LongIntegerClass a = ops.Value(8192);
+        const LongIntegerClass b = iteration % 3 == 0 ? ops.Value(8192 - a.BitLength() + 48)
+                                                      : ops.Value(iteration % 2 ? 600 : 8192);
+        ASSERT_EQ(Outcome([&] { return a * b; }),
+                  Outcome([&] { return Reference::Multiply(a, b); }))
+            << Hex(a) << " * " << Hex(b);
+        ASSERT_EQ(Outcome([&] { return a * a; }),
+                  Outcome([&] { return Reference::Multiply(a, a); }))
+            << Hex(a) << " ^ 2";
+        const LongIntegerClass d = iteration % 4 == 0 ? ops.WithBits(1 + ops.Below(20)) : b;
+        auto divide = [&](bool reference) {
+            LongIntegerClass q(1u), r(2u);
+            if (reference)
+                Reference::DivMod(a, d, q, r);
+            else
+                a.DivMod(d, q, r);
+            return q.DigitCount() == std::max(1u, Digits(q.BitLength())) &&
+                           r.DigitCount() == std::max(1u, Digits(r.BitLength()))
+                       ? Hex(q) + " " + Hex(r)
+                       : "not normalised";
+        };
+        auto run = [&](bool reference) {
+            try {
+                return divide(reference);
+            } catch (const OutOfMemoryExceptionClass&) {
+                return std::string("OutOfMemory");
+            } catch (const DivideByZeroExceptionClass&) {
+                return std::string("DivideByZero");
+            }
+        };
+        ASSERT_EQ(run(false), run(true)) << Hex(a) << " / " << Hex(d);
+    }
+}
+
+TEST(LongIntegerReference, ModExpAgreesAtTheFastPathLimits) {
+    // Moduli and bases around 255 digits, the largest the Montgomery path accepts; beyond it
+    // the square-and-multiply path runs and may raise where its products outgrow the room.
+    Operands ops(12);
+    for (int iteration = 0; iteration < 60; ++iteration) {
+        const uint32_t mBits = 16 * (253 + ops.Below(5)) - ops.Below(16);
+        LongIntegerClass m = ops.WithBits(mBits);
+        if (iteration % 2 == 0) m.SetBit(0, true);
+        const uint32_t baseBits =
+            iteration % 3 == 0 ? ops.Below(mBits) : 16 * (253 + ops.Below(5)) - ops.Below(16);
+        const LongIntegerClass base = ops.WithBits(baseBits);
+        const LongIntegerClass e = ops.WithBits(2 + ops.Below(4));
+        ASSERT_EQ(Outcome([&] { return LongIntegerClass::ModExp(base, e, m); }),
+                  Outcome([&] { return Reference::ModExp(base, e, m); }))
+            << base.BitLength() << " ^ " << Hex(e) << " mod " << m.BitLength() << " bits";
+    }
+}
+
+TEST(LongIntegerReference, ModExpAgreesOnSmallModuli) {
+    Operands ops(13);
+    for (int iteration = 0; iteration < 400; ++iteration) {
+        LongIntegerClass m = ops.Value(iteration % 10 == 0 ? 1024 : 300);
+        if (iteration % 3 != 0) m.SetBit(0, true);
+        const LongIntegerClass base =
+            iteration % 4 == 0 ? ops.Value(600) : ops.Value(m.BitLength());
+        const LongIntegerClass e = ops.Value(iteration % 10 == 0 ? 40 : 300);
+        ASSERT_EQ(Outcome([&] { return LongIntegerClass::ModExp(base, e, m); }),
+                  Outcome([&] { return Reference::ModExp(base, e, m); }))
+            << Hex(base) << " ^ " << Hex(e) << " mod " << Hex(m);
+    }
+    // Degenerate moduli and bases.
+    for (const char* mod : {"0", "1", "2", "3", "ffff", "10001", "ffffffffffffffff"}) {
+        for (const char* b : {"0", "1", "2", "ffff", "123456789abcdef0123"}) {
+            for (const char* ex : {"0", "1", "2", "3", "10", "ffffffff"}) {
+                ASSERT_EQ(
+                    Outcome([&] { return LongIntegerClass::ModExp(Hex(b), Hex(ex), Hex(mod)); }),
+                    Outcome([&] { return Reference::ModExp(Hex(b), Hex(ex), Hex(mod)); }))
+                    << b << " ^ " << ex << " mod " << mod;
+            }
+        }
+    }
+}
+
+// ---- randomized differential tests against GMP
+// ---------------------------------------------------
+
+#if QIRVALE_HAVE_GMP
+
+// An owned mpz_t.
+class Mpz {
+  public:
+    Mpz() { mpz_init(z_); }
+    explicit Mpz(const LongIntegerClass& v) {
+        mpz_init(z_);
+        const uint32_t n = v.ByteLength();
+        Bytes bytes(n + 1);
+        v.ToBytes(bytes.data(), n, 0);
+        mpz_import(z_, n, -1, 1, 0, 0, bytes.data());
+    }
+    ~Mpz() { mpz_clear(z_); }
+    Mpz(const Mpz&) = delete;
+    Mpz& operator=(const Mpz&) = delete;
+    mpz_ptr operator*() { return z_; }
+    std::string Hex() const {
+        char* s = mpz_get_str(nullptr, 16, z_);
+        std::string out(s);
+        void (*release)(void*, size_t);
+        mp_get_memory_functions(nullptr, nullptr, &release);
+        release(s, out.size() + 1);
+        return out;
+    }
+
+  private:
+    mpz_t z_;
+};
 
 // The normalising shift of a divisor of at least two digits.
 uint32_t NormalisingShift(const LongIntegerClass& d) {

@@ -1,12 +1,22 @@
 // LongIntegerClass: multiplication, long division and the modular operations.
+//
+// The capacity rules are those of the digit-by-digit algorithms (long_integer_reference.cpp):
+// each operation checks them on digit counts first, then computes on machine words.
 #include <cstring>
 
 #include "frame/exceptions.h"
 #include "frame/memory.h"
 #include "longint/digit_util.h"
 #include "longint/long_integer.h"
+#include "longint/word_arithmetic.h"
 
 namespace QIRVALE {
+
+using WordArithmetic::DivModWords;
+using WordArithmetic::kMaxWords;
+using WordArithmetic::LoadDigits;
+using WordArithmetic::StoreDigits;
+using WordArithmetic::Word;
 
 LongIntegerClass LongIntegerClass::Multiply(const LongIntegerClass& other) const {
     const uint32_t na = EffectiveDigitCount();
@@ -15,17 +25,23 @@ LongIntegerClass LongIntegerClass::Multiply(const LongIntegerClass& other) const
     if (na == 0 || nb == 0) return product;
     // The room check uses the digit counts, not the product's actual length.
     if (na + nb > LongIntegerMaxDigits) throw OutOfMemoryExceptionClass();
-    uint16_t* p = product.digits;
-    std::memset(p, 0, (na + nb) * sizeof(uint16_t));
-    for (uint32_t j = 0; j < nb; ++j) {
-        const uint32_t bj = other.digits[j];
-        uint32_t carry = 0;
-        for (uint32_t i = 0; i < na; ++i) {
-            const uint32_t t = static_cast<uint32_t>(digits[i]) * bj + p[i + j] + carry;
-            p[i + j] = static_cast<uint16_t>(t);
-            carry = t >> 16;
-        }
-        p[j + na] = static_cast<uint16_t>(carry);
+
+    Word a[kMaxWords];
+    Word b[kMaxWords];
+    Word r[kMaxWords + 2];
+    const uint32_t wa = LoadDigits(a, digits, na);
+    if (&other == this) {
+        WordArithmetic::SquareWords(r, a, wa);
+        StoreDigits(product.digits, na + nb, r);
+        SecureWipe(a, wa * sizeof(Word));
+        SecureWipe(r, 2 * wa * sizeof(Word));
+    } else {
+        const uint32_t wb = LoadDigits(b, other.digits, nb);
+        WordArithmetic::MulWords(r, a, wa, b, wb);
+        StoreDigits(product.digits, na + nb, r);
+        SecureWipe(a, wa * sizeof(Word));
+        SecureWipe(b, wb * sizeof(Word));
+        SecureWipe(r, (wa + wb) * sizeof(Word));
     }
     product.digitCount = na + nb;
     product.Normalize();
@@ -42,80 +58,36 @@ void LongIntegerClass::DivMod(const LongIntegerClass& divisor, LongIntegerClass&
         remainder = *this;
         return;
     }
-    if (m == 1) {
-        const uint32_t d = divisor.digits[0];
-        quotient.Resize(na);
-        uint32_t rem = 0;
-        for (uint32_t i = na; i-- > 0;) {
-            const uint32_t x = (rem << 16) | digits[i];
-            quotient.digits[i] = static_cast<uint16_t>(x / d);
-            rem = x % d;
-        }
-        quotient.digitCount = na;
-        quotient.Normalize();
-        remainder.SetZero();
-        remainder.digits[0] = static_cast<uint16_t>(rem);
-        return;
+    if (m >= 2) {
+        // The digit algorithm shifts the dividend left until the divisor's top digit has its
+        // top bit set and then needs one spare digit above it: the shifted dividend may use
+        // at most 511 digits.
+        const uint32_t top = DigitBitLength(divisor.digits[m - 1]);
+        const uint32_t s = top == 16 ? 0 : 16 - top;
+        if (BitLength() + s > 16 * (LongIntegerMaxDigits - 1)) throw OutOfMemoryExceptionClass();
     }
 
-    // Normalise the divisor so that its top digit has its highest bit set. The shifted
-    // dividend needs one spare digit above it, so it may use at most 511 digits.
-    const uint32_t top = DigitBitLength(divisor.digits[m - 1]);
-    const uint32_t s = top == 16 ? 0 : 16 - top;
-    if (BitLength() + s > 16 * (LongIntegerMaxDigits - 1)) throw OutOfMemoryExceptionClass();
-    remainder = *this;
-    LongIntegerClass v(divisor);
-    if (s > 0) {
-        remainder.ShiftLeft(s);
-        v.ShiftLeft(s);
-    }
-    const uint32_t n = remainder.digitCount;
-    quotient.Resize(n - m + 1);
-    remainder.Resize(n + 1);
-    uint16_t* r = remainder.digits;
-    const uint16_t* vd = v.digits;
-    const uint32_t vTop = vd[m - 1];
-    const uint32_t vNext = vd[m - 2];
-    for (uint32_t j = n - m + 1; j-- > 0;) {
-        // Estimate the quotient digit from the top two digits of the window and correct it
-        // once with the divisor's second digit; it is then at most one too large.
-        const uint32_t x = (static_cast<uint32_t>(r[j + m]) << 16) | r[j + m - 1];
-        uint32_t qhat = x / vTop;
-        if (qhat < 65536) {
-            const uint32_t rhat = x % vTop;
-            if (vNext * qhat > ((rhat << 16) | r[j + m - 2])) --qhat;
-        } else {
-            qhat = 65535;
-        }
-        // r[j .. j + m] -= qhat * v.
-        uint32_t carry = 0;
-        uint32_t borrow = 0;
-        for (uint32_t i = 0; i < m; ++i) {
-            const uint32_t p = qhat * vd[i] + carry;
-            carry = p >> 16;
-            const uint32_t t = static_cast<uint32_t>(r[j + i]) - (p & 0xFFFF) - borrow;
-            r[j + i] = static_cast<uint16_t>(t);
-            borrow = (t >> 16) != 0 ? 1 : 0;
-        }
-        const uint32_t t = static_cast<uint32_t>(r[j + m]) - carry - borrow;
-        if ((t >> 16) != 0) {
-            // The estimate was one too large: add the divisor back once.
-            --qhat;
-            carry = 0;
-            for (uint32_t i = 0; i < m; ++i) {
-                const uint32_t sum = static_cast<uint32_t>(r[j + i]) + vd[i] + carry;
-                r[j + i] = static_cast<uint16_t>(sum);
-                carry = sum >> 16;
-            }
-        }
-        r[j + m] = 0;
-        quotient.digits[j] = static_cast<uint16_t>(qhat);
-    }
-    quotient.digitCount = n - m + 1;
+    Word u[kMaxWords];
+    Word v[kMaxWords];
+    Word q[kMaxWords];
+    Word r[kMaxWords];
+    const uint32_t wu = LoadDigits(u, digits, na);
+    const uint32_t wv = LoadDigits(v, divisor.digits, m);
+    DivModWords(q, r, u, wu, v, wv);
+
+    const uint32_t quotientDigits = na - m + 1;
+    StoreDigits(quotient.digits, quotientDigits, q);
+    quotient.digitCount = quotientDigits;
     quotient.Normalize();
+    remainder.SetZero();
+    StoreDigits(remainder.digits, m, r);
     remainder.digitCount = m;
     remainder.Normalize();
-    if (s > 0) remainder.ShiftRight(s);
+
+    SecureWipe(u, wu * sizeof(Word));
+    SecureWipe(v, wv * sizeof(Word));
+    SecureWipe(q, (wu - wv + 1) * sizeof(Word));
+    SecureWipe(r, wv * sizeof(Word));
 }
 
 LongIntegerClass LongIntegerClass::Divide(const LongIntegerClass& divisor) const {
@@ -150,8 +122,33 @@ LongIntegerClass LongIntegerClass::ModExp(const LongIntegerClass& base,
                                           const LongIntegerClass& m) {
     const uint32_t bits = exponent.BitLength();
     if (bits == 0) return LongIntegerClass(1u);
+    if (bits == 1) return base;  // not reduced
+
+    // Montgomery exponentiation for odd moduli, where square-and-multiply with a full product
+    // and division at each step cannot raise: with modulus and base of at most 255 digits
+    // every product has at most 510 digits and at most 8160 bits, so no product and no
+    // division of that method runs out of room, and both methods give base^e mod m.
+    constexpr uint32_t kFastLimit = LongIntegerMaxDigits / 2 - 1;
+    const uint32_t mDigits = m.EffectiveDigitCount();
+    const uint32_t baseDigits = base.EffectiveDigitCount();
+    if ((m.digits[0] & 1) != 0 && mDigits <= kFastLimit && baseDigits <= kFastLimit) {
+        Word mw[kMaxWords];
+        Word aw[kMaxWords];
+        Word rw[kMaxWords];
+        const uint32_t k = LoadDigits(mw, m.digits, mDigits);
+        const uint32_t na = LoadDigits(aw, base.digits, baseDigits);
+        WordArithmetic::MontgomeryModExp(rw, aw, na, exponent, bits, mw, k);
+        LongIntegerClass result;
+        StoreDigits(result.digits, mDigits, rw);
+        result.digitCount = mDigits;
+        result.Normalize();
+        SecureWipe(aw, na * sizeof(Word));
+        SecureWipe(rw, k * sizeof(Word));
+        return result;
+    }
+
+    // Square-and-multiply, left to right, reducing after every product.
     LongIntegerClass result(base);
-    if (bits == 1) return result;  // not reduced
     for (uint32_t i = bits - 1; i-- > 0;) {
         result *= result;
         result %= m;
