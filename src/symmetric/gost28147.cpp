@@ -96,6 +96,7 @@ void FullCycle(const Header& s, KeyOrder order, uint32_t& n1, uint32_t& n2) noex
     FullCycle(s, order, x);
     n1 = x.a[0];
     n2 = x.b[0];
+    SecureWipe(&x, sizeof x);  // no copy of the key words stays behind on the stack
 }
 
 // The MAC step's cycle: 16 rounds with K0..K7 twice. Here the last round writes B as well,
@@ -110,6 +111,7 @@ void MacCycle(const Header& s, uint32_t& n1, uint32_t& n2) noexcept {
     KeyPass(s, x, true);
     n1 = x.a[0];
     n2 = x.b[0];
+    SecureWipe(&x, sizeof x);
 }
 
 // N2 + C2 modulo 2^32 - 1, with results in 0..2^32-2: a sum of exactly 2^32 - 1 gives 0, and
