@@ -280,7 +280,7 @@ TEST(GOST34311Header, DamagedBufferedCountStaysInside) {
 
 // One call of 2^29 + 1 bytes: a bit count formed as 8 * bytes in 32 bits would wrap to 8 and
 // hash a single byte. calloc'd zero pages cost little real memory. The test hashes 1 GiB in
-// all, about 20 s in an optimised build but over ten minutes in the unoptimised sanitizer
+// all, 20 to 30 s in an optimised build but over ten minutes in the unoptimised sanitizer
 // build, where it is skipped: it checks count arithmetic, not memory safety, and the same
 // code paths run under the sanitizers in the smaller tests above.
 TEST(GOST34311Large, ByteCountOfTwoToThe29PlusOneInOneCall) {
