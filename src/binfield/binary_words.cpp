@@ -52,15 +52,8 @@ inline void XorWordAt(uint64_t* c, uint32_t position, uint64_t x) {
 
 }  // namespace
 
-WordScratch::WordScratch(uint32_t count) : wordCount(count) {
-    // Callers size their buffers from the capacity of a LongIntegerClass; a larger request is
-    // a fault of this library, reported like every other internal failure.
-    if (count > kScratchWords) throw AssertExceptionClass();
-    std::memset(words, 0, wordCount * sizeof(uint64_t));
-}
-
-WordScratch::~WordScratch() {
-    SecureWipe(words, wordCount * sizeof(uint64_t));
+void WordScratch::Oversized() {
+    throw AssertExceptionClass();
 }
 
 uint32_t BitLengthOf(const LongIntegerClass& a) {
@@ -74,7 +67,13 @@ uint32_t BitLengthOf(const LongIntegerClass& a) {
 uint32_t LoadLowBits(const LongIntegerClass& a, uint32_t bits, uint64_t* w) {
     const uint32_t words = WordsForBits(bits);
     const uint16_t* d = a.Digits();
-    const uint32_t digits = a.DigitCount();
+    uint32_t digits = a.DigitCount();
+    if (digits > 4 * words) digits = 4 * words;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // The digit array, least significant digit first, is the words' little-endian image.
+    for (uint32_t i = 0; i < words; ++i) w[i] = 0;
+    std::memcpy(w, d, digits * sizeof(uint16_t));
+#else
     for (uint32_t i = 0; i < words; ++i) {
         uint64_t x = 0;
         for (uint32_t j = 0; j < 4; ++j) {
@@ -83,6 +82,7 @@ uint32_t LoadLowBits(const LongIntegerClass& a, uint32_t bits, uint64_t* w) {
         }
         w[i] = x;
     }
+#endif
     uint32_t n = words;
     KeepLowBits(w, n, bits);
     return n;
@@ -93,9 +93,13 @@ void StoreWords(LongIntegerClass& r, const uint64_t* w, uint32_t n) {
     n = Trim(w, n);
     if (n == 0) return;
     uint16_t* d = r.MutableDigits();
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::memcpy(d, w, n * sizeof(uint64_t));
+#else
     for (uint32_t i = 0; i < n; ++i) {
         for (uint32_t j = 0; j < 4; ++j) d[4 * i + j] = static_cast<uint16_t>(w[i] >> (16 * j));
     }
+#endif
     r.SetDigitCount(4 * n);
     r.Normalize();
 }
@@ -145,6 +149,38 @@ bool EqualWords(const uint64_t* a, uint32_t na, const uint64_t* b, uint32_t nb) 
     return true;
 }
 
+// The comb below for operands of exactly N words each, with every loop bound known to the
+// compiler so that the accumulator lives in registers.
+template <uint32_t N>
+void CombMultiplyFixed(const uint64_t* a, const uint64_t* b, uint64_t* c) {
+    uint64_t table[16][N + 1];
+    for (uint32_t i = 0; i <= N; ++i) table[0][i] = 0;
+    for (uint32_t i = 0; i < N; ++i) table[1][i] = b[i];
+    table[1][N] = 0;
+    for (uint32_t u = 2; u < 16; u += 2) {
+        uint64_t carry = 0;
+        for (uint32_t i = 0; i <= N; ++i) {
+            table[u][i] = (table[u / 2][i] << 1) | carry;
+            carry = table[u / 2][i] >> 63;
+        }
+        for (uint32_t i = 0; i <= N; ++i) table[u + 1][i] = table[u][i] ^ table[1][i];
+    }
+    uint64_t acc[2 * N];
+    for (uint32_t i = 0; i < 2 * N; ++i) acc[i] = 0;
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        for (uint32_t j = 0; j < N; ++j) {
+            const uint64_t* r = table[(a[j] >> shift) & 15];
+            for (uint32_t i = 0; i <= N && j + i < 2 * N; ++i) acc[j + i] ^= r[i];
+        }
+        if (shift != 0) {
+            for (uint32_t i = 2 * N - 1; i > 0; --i) acc[i] = (acc[i] << 4) | (acc[i - 1] >> 60);
+            acc[0] <<= 4;
+        }
+    }
+    for (uint32_t i = 0; i < 2 * N; ++i) c[i] = acc[i];
+    SecureWipe(table, sizeof table);
+}
+
 // Left-to-right comb with 4-bit windows: the 16 multiples u(t) * b(t) of b by the
 // polynomials u of degree below 4 are tabulated once, then each nibble of a selects one
 // table row, which is added at the nibble's word; the accumulator moves up four bits
@@ -152,6 +188,30 @@ bool EqualWords(const uint64_t* a, uint32_t na, const uint64_t* b, uint32_t nb) 
 void MultiplyPolynomials(const uint64_t* a, uint32_t na, const uint64_t* b, uint32_t nb,
                          uint64_t* c) {
     const uint32_t total = na + nb;
+    if (na == nb) {
+        switch (na) {
+            case 1:
+                return CombMultiplyFixed<1>(a, b, c);
+            case 2:
+                return CombMultiplyFixed<2>(a, b, c);
+            case 3:
+                return CombMultiplyFixed<3>(a, b, c);
+            case 4:
+                return CombMultiplyFixed<4>(a, b, c);
+            case 5:
+                return CombMultiplyFixed<5>(a, b, c);
+            case 6:
+                return CombMultiplyFixed<6>(a, b, c);
+            case 7:
+                return CombMultiplyFixed<7>(a, b, c);
+            case 8:
+                return CombMultiplyFixed<8>(a, b, c);
+            case 9:
+                return CombMultiplyFixed<9>(a, b, c);
+            default:
+                break;
+        }
+    }
     for (uint32_t i = 0; i < total; ++i) c[i] = 0;
     if (na == 0 || nb == 0) return;
 
@@ -173,11 +233,18 @@ void MultiplyPolynomials(const uint64_t* a, uint32_t na, const uint64_t* b, uint
         }
     }
 
+    // For each nibble position, output word w collects row word w - j of the row chosen by
+    // nibble j; every output word is written once per position (accumulating in a register
+    // rather than through overlapping stores keeps the loads from waiting on those stores).
+    const uint64_t* rows[kValueWords];
     for (int shift = 60; shift >= 0; shift -= 4) {
-        for (uint32_t j = 0; j < na; ++j) {
-            const uint64_t* t = table + ((a[j] >> shift) & 15) * row;
-            uint64_t* target = c + j;  // j + row <= total
-            for (uint32_t i = 0; i < row; ++i) target[i] ^= t[i];
+        for (uint32_t j = 0; j < na; ++j) rows[j] = table + ((a[j] >> shift) & 15) * row;
+        for (uint32_t w = 0; w < total; ++w) {
+            const uint32_t first = w + 1 > row ? w + 1 - row : 0;
+            const uint32_t last = w < na ? w : na - 1;
+            uint64_t sum = 0;
+            for (uint32_t j = first; j <= last; ++j) sum ^= rows[j][w - j];
+            c[w] ^= sum;
         }
         if (shift != 0) {
             for (uint32_t i = total - 1; i > 0; --i) c[i] = (c[i] << 4) | (c[i - 1] >> 60);
@@ -195,10 +262,15 @@ void SquarePolynomial(const uint64_t* a, uint32_t na, uint64_t* c) {
 }
 
 ReductionRule::ReductionRule(uint32_t m, const uint32_t* t, uint32_t count)
-    : degree(m), terms(t), termCount(count), nearShifts{}, nearCount(0) {
+    : degree(m), terms(t), termCount(count), nearCount(0) {
     for (uint32_t i = 0; i < termCount; ++i) {
         const uint32_t distance = degree - terms[i];
         if (distance < 64 && nearCount < 64) nearShifts[nearCount++] = distance;
+        if (i < kWordStepTerms) {
+            // Bit t of word i lands at 64 i + t - distance = 64 (i - q) + r + t.
+            wordStep[i] = (distance + 63) / 64;
+            bitStep[i] = 64 * wordStep[i] - distance;
+        }
     }
 }
 
@@ -218,6 +290,28 @@ void ReductionRule::Reduce(uint64_t* c, uint32_t& n) const {
     const uint32_t boundaryWord = m / 64;
     const uint32_t boundaryBit = m % 64;
     if (n <= boundaryWord) return;
+
+    uint32_t stop = boundaryWord;
+    if (nearCount == 0 && termCount <= kWordStepTerms) {
+        // Every term lies at least 64 below m: whole words fold without touching themselves,
+        // each term at a fixed word and bit distance.
+        stop = boundaryBit == 0 ? boundaryWord : boundaryWord + 1;
+        for (uint32_t i = n; i-- > stop;) {
+            const uint64_t x = c[i];
+            c[i] = 0;
+            for (uint32_t k = 0; k < termCount; ++k) {
+                uint64_t* target = c + (i - wordStep[k]);
+                const uint32_t b = bitStep[k];
+                target[0] ^= x << b;
+                if (b != 0) target[1] ^= x >> (64 - b);
+            }
+        }
+        if (stop == boundaryWord) {
+            n = Trim(c, boundaryWord);
+            return;
+        }
+        n = stop;  // only the boundary word is left above m
+    }
 
     for (uint32_t i = n; i-- > boundaryWord;) {
         const uint32_t offset = (i == boundaryWord) ? boundaryBit : 0;

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "frame/memory.h"
 #include "longint/long_integer.h"
 
 namespace QIRVALE {
@@ -31,8 +32,13 @@ inline uint32_t WordsForBits(uint32_t bits) {
 // zeroed on construction, wiped on destruction. Users never touch words at or above count().
 class WordScratch {
   public:
-    explicit WordScratch(uint32_t count);
-    ~WordScratch();
+    explicit WordScratch(uint32_t count) : wordCount(count) {
+        // Callers size their buffers from the capacity of a LongIntegerClass; a larger request
+        // is a fault of this library, reported like every other internal failure.
+        if (count > kScratchWords) Oversized();
+        for (uint32_t i = 0; i < wordCount; ++i) words[i] = 0;
+    }
+    ~WordScratch() { SecureWipe(words, wordCount * sizeof(uint64_t)); }
     WordScratch(const WordScratch&) = delete;
     WordScratch& operator=(const WordScratch&) = delete;
 
@@ -43,6 +49,8 @@ class WordScratch {
     uint64_t operator[](uint32_t i) const { return words[i]; }
 
   private:
+    [[noreturn]] static void Oversized();
+
     uint64_t words[kScratchWords];
     uint32_t wordCount;
 };
@@ -97,6 +105,10 @@ class ReductionRule {
     // Distances m - e below 64: terms whose fold lands inside the 64-bit chunk being folded.
     uint32_t nearShifts[64];
     uint32_t nearCount;
+    // For the first terms: word and bit distance of the fold of a whole word.
+    static constexpr uint32_t kWordStepTerms = 8;
+    uint32_t wordStep[kWordStepTerms];
+    uint32_t bitStep[kWordStepTerms];
 };
 
 // gcd(a, b) over GF(2)[t], destroying both inputs; the result is left in one of them and

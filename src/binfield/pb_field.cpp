@@ -213,13 +213,16 @@ LongIntegerClass PBBaseField::Multiply(const Element& a, const Element& b) const
     // Operand bits at or above 2m - 1 only reach product terms that are dropped.
     const uint32_t aKeep = Min(aBits, field.ProductBits());
     const uint32_t bKeep = Min(bBits, field.ProductBits());
-    WordScratch x(WordsForBits(aKeep));
-    WordScratch y(WordsForBits(bKeep));
-    const uint32_t na = LoadLowBits(a, aKeep, x.data());
-    const uint32_t nb = LoadLowBits(b, bKeep, y.data());
-    WordScratch product(na + nb + 1);
-    MultiplyPolynomials(x.data(), na, y.data(), nb, product.data());
-    uint32_t n = na + nb;
+    // Both operands padded to one length, which the multiplication kernels prefer.
+    const uint32_t words = Max(WordsForBits(aKeep), WordsForBits(bKeep));
+    WordScratch operands(2 * words);
+    uint64_t* x = operands.data();
+    uint64_t* y = x + words;
+    LoadLowBits(a, aKeep, x);
+    LoadLowBits(b, bKeep, y);
+    WordScratch product(2 * words + 1);
+    MultiplyPolynomials(x, words, y, words, product.data());
+    uint32_t n = 2 * words;
     field.Reduce(product.data(), n);
     StoreWords(r, product.data(), n);
     return r;
