@@ -7,7 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <random>
+#include <string>
 
 #include "binfield/pb_field.h"
 #include "binfield/pb_field_reference.h"
@@ -119,13 +121,52 @@ void ScalarMultiply(benchmark::State& state) {
     }
 }
 
-void IsIrreducible(benchmark::State& state) {
-    const uint32_t m = static_cast<uint32_t>(state.range(0));
+// Rabin's test at full cost: it squares m times unless a gcd check fails early, which it
+// does for most reducible polynomials.
+//   0: t^163 + t^7 + t^6 + t^3 + 1, 1: t^431 + t^5 + t^3 + t + 1 (recommended, irreducible)
+//   2: t^8191 + t^17 + t^5 + t^2 + 1 (prime degree: one cheap gcd, 8191 squarings)
+//   3: t^8191 + t^8190 + t^4000 + t + 1 (terms next to t^m: the folds feed back into
+//      themselves)
+//   4: (t^4423 + t^271 + 1)(t^3217 + t^67 + 1), degree 7640 = 2^3 * 5 * 191: every gcd check
+//      passes, so all 7640 squarings and three gcds run before the final check fails.
+LongIntegerClass RabinCase(int index) {
     LongIntegerClass f;
-    for (uint32_t b : {m, 17u, 5u, 2u, 0u}) f.SetBit(b, true);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(PBBaseField::IsIrreduciblePolynomial(f));
+    auto set = [&f](std::initializer_list<uint32_t> bits) {
+        for (uint32_t b : bits) f.SetBit(b, true);
+    };
+    switch (index) {
+        case 0:
+            set({163, 7, 6, 3, 0});
+            break;
+        case 1:
+            set({431, 5, 3, 1, 0});
+            break;
+        case 2:
+            set({8191, 17, 5, 2, 0});
+            break;
+        case 3:
+            set({8191, 8190, 4000, 1, 0});
+            break;
+        default: {
+            LongIntegerClass g;
+            LongIntegerClass h;
+            for (uint32_t b : {4423u, 271u, 0u}) g.SetBit(b, true);
+            for (uint32_t b : {3217u, 67u, 0u}) h.SetBit(b, true);
+            f = PBBaseField::PolynomialMultiply(g, h);
+        }
     }
+    return f;
+}
+
+void IsIrreducible(benchmark::State& state) {
+    const LongIntegerClass f = RabinCase(static_cast<int>(state.range(0)));
+    bool result = false;
+    for (auto _ : state) {
+        result = PBBaseField::IsIrreduciblePolynomial(f);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetLabel("m=" + std::to_string(f.BitLength() - 1) +
+                   (result ? " irreducible" : " reducible"));
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {
@@ -146,12 +187,6 @@ BENCHMARK_TEMPLATE(ScalarMultiply, PBReferenceField)
     ->Name("ScalarMultiply/Reference")
     ->Apply(Sizes)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(IsIrreducible)
-    ->Arg(163)
-    ->Arg(431)
-    ->Arg(4096)
-    ->Arg(8190)
-    ->Arg(8191)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(IsIrreducible)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,6 +4,7 @@
 // the fast field against the reference field under the same curve templates.
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <typeinfo>
 #include <vector>
 
@@ -410,6 +411,41 @@ TEST(PBCurveCheck, AffineAdditionFailures) {
     EXPECT_THROW(QIRVALE::AddPoints(c, two, two), DivideByZeroExceptionClass);
     // It is its own negative, so adding its negative takes the same doubling path.
     EXPECT_TRUE(SamePoint(QIRVALE::NegatePoint(c, two), two));
+}
+
+// ---- sharing ----------------------------------------------------------------------------
+
+// One curve, order and base point read by several threads at once (B given with padding
+// bytes, as a caller's string may carry): every thread gets the single-threaded results.
+TEST(PBCurveSharing, ConcurrentCallsOnOneCurve) {
+    const StandardCurve& s = CurveOfDegree(163);
+    uint8_t paddedB[40] = {};
+    s.b.ToBytes(paddedB, sizeof paddedB, 0);
+    const PBCurveParameters c(pbtest::MakeField(163, 7, 6, 3), true,
+                              PBBaseField::ElementFromBytes(paddedB, sizeof paddedB));
+    const PBAffinePoint g(s.gx, s.gy);
+    Random random(700);
+    std::vector<LongIntegerClass> scalars;
+    std::vector<PBAffinePoint> expected;
+    for (int i = 0; i < 4; ++i) {
+        scalars.push_back(random.Bits(162));
+        expected.push_back(QIRVALE::ScalarMultiply(c, scalars.back(), g));
+    }
+    std::vector<int> matches(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round) {
+                const PBAffinePoint p = QIRVALE::ScalarMultiply(c, scalars[t], g);
+                const bool same = p.x == expected[t].x && p.y == expected[t].y &&
+                                  QIRVALE::CheckBasePoint(c, s.n, p.x, p.y) &&
+                                  c.field.One() == LongIntegerClass(1u);
+                matches[t] += same ? 1 : 0;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(matches[t], 3) << t;
 }
 
 // ---- the template serves a field whose Add is checked ----------------------------------
