@@ -186,9 +186,7 @@ TEST(PBCurveStandard, PublicKeysOfPublishedExamples) {
         EXPECT_EQ(QIRVALE::ScalarMultiply(c, FromHexBE(be.at("e")), p).x, FromHexBE(be.at("Fe")));
     }
     {
-        const auto& v = data.at("dstu4145_more_published_pb_vectors")
-                            .at("vectors")
-                            .at("BC test173 (PB m=173, A=0)");
+        const auto& v = data.at("dstu4145_more_published_pb_vectors").at("vectors").at("pb173");
         const StandardCurve& s = CurveOfDegree(173);
         const PBCurveParameters c(pbtest::MakeField(s.m, s.k, s.j, s.l), false,
                                   FromHexBE(v.at("B_be")));
