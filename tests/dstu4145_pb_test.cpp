@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "binfield/pb_field.h"
+#include "dstu4145_family_checks.h"
 #include "dstu4145_test_helpers.h"
 #include "qirvale.h"
 #include "support/test_support.h"
@@ -20,6 +22,8 @@ using dstutest::CurveSpec;
 using dstutest::GuardedBuffer;
 using dstutest::PBSpec;
 using dstutest::Session;
+using QIRVALE::LongIntegerClass;
+using QIRVALE::PBBaseField;
 using qirvale_test::HexBytes;
 using qirvale_test::ToHex;
 
@@ -117,6 +121,170 @@ TEST(DSTU4145PBKnownAnswer, FurtherPublishedVectors) {
         v.signature = HexBytes(j.at("signature_le"));
         CheckKnownAnswer(session, v);
     }
+}
+
+// ---- every recommended curve -------------------------------------------------------------
+
+TEST(DSTU4145PBCurves, BasePointsKeysSignaturesOnEveryStandardCurve) {
+    for (uint16_t index = 101; index <= 110; ++index) {
+        SCOPED_TRACE(index);
+        Session session(dstutest::PB(), PBSpec(index), index);
+        dstutest::CheckKeysSignVerify(session);
+    }
+}
+
+// ---- the checks of every export ----------------------------------------------------------
+
+TEST(DSTU4145PBExports, SignatureFormat) {
+    Session session(dstutest::PB(), PBSpec(101), 11);
+    dstutest::CheckSignatureFormat(session);
+}
+
+TEST(DSTU4145PBExports, HashConversion) {
+    Session session(dstutest::PB(), PBSpec(101), 12);
+    dstutest::CheckHashConversion(session);
+}
+
+// Curve 107 has an order one byte shorter than its field elements.
+TEST(DSTU4145PBExports, RandomNumbersAndPrivateKeys) {
+    for (uint16_t index : {101, 107}) {
+        SCOPED_TRACE(index);
+        Session session(dstutest::PB(), PBSpec(index), 13);
+        dstutest::CheckRandomNumbers(session);
+    }
+}
+
+TEST(DSTU4145PBExports, PreSignatures) {
+    Session session(dstutest::PB(), PBSpec(101), 14);
+    dstutest::CheckPreSignPath(session);
+}
+
+TEST(DSTU4145PBExports, PointsAndTheBasePointCheck) {
+    for (uint16_t index : {101, 103}) {  // A = 1 and A = 0
+        SCOPED_TRACE(index);
+        Session session(dstutest::PB(), PBSpec(index), 15);
+        dstutest::CheckPoints(session, 0);
+    }
+}
+
+TEST(DSTU4145PBExports, OutputBuffersOneByteShort) {
+    Session session(dstutest::PB(), PBSpec(101), 16);
+    dstutest::CheckShortBuffers(session);
+}
+
+TEST(DSTU4145PBExports, StringsAtAndBeyondTheCapacity) {
+    Session session(dstutest::PB(), PBSpec(101), 17);
+    dstutest::CheckCapacity(session);
+}
+
+TEST(DSTU4145PBHandles, UncreatedAndDestroyedHandles) {
+    dstutest::CheckUncreatedHandles(dstutest::PB(), PBSpec(101));
+}
+
+TEST(DSTU4145PBHandles, Lifecycle) {
+    dstutest::CheckLifecycle(dstutest::PB(), PBSpec(101));
+}
+
+// ---- what only the polynomial basis has --------------------------------------------------
+
+TEST(DSTU4145PBField, CreationArguments) {
+    DSTU4145BaseFieldHandle field{};
+    struct Case {
+        uint16_t m, k, j, l;
+        uint32_t status;
+    };
+    const Case cases[] = {
+        {163, 7, 6, 3, 0},  {167, 6, 0, 0, 0},   {4, 1, 0, 0, 0},     {163, 7, 6, 0, 1},
+        {163, 0, 0, 0, 1},  {163, 163, 0, 0, 1}, {163, 164, 0, 0, 1}, {163, 6, 7, 3, 1},
+        {163, 7, 3, 6, 1},  {163, 7, 7, 3, 1},   {163, 7, 0, 3, 1},   {1, 0, 0, 0, 1},
+        {0, 0, 0, 0, 1},    {8, 2, 0, 0, 1},  // t^8 + t^2 + 1 = (t^4 + t + 1)^2
+        {8, 6, 4, 2, 1},                      // the square of t^4 + t^3 + t^2 + t + 1
+        {8192, 1, 0, 0, 1}, {65535, 3, 2, 1, 1},
+    };
+    for (const Case& c : cases) {
+        field.field = reinterpret_cast<void*>(uintptr_t(0x10));  // overwritten first
+        EXPECT_EQ(QIRVALEDSTU4145PBSignBaseFieldCreate(&field, c.m, c.k, c.j, c.l), c.status)
+            << c.m << " " << c.k << " " << c.j << " " << c.l;
+        EXPECT_EQ(field.field == nullptr, c.status == 1);
+        EXPECT_EQ(QIRVALEDSTU4145PBSignBaseFieldElementMaxSizeInBitsByField(&field),
+                  c.status == 0 ? c.m : 0u);
+        QIRVALEDSTU4145PBSignBaseFieldDestroy(&field);
+    }
+}
+
+// Unpacking on the A = 0 curve: a packed value of 1 leaves x = 0, whose inversion fails;
+// zero gives (0, sqrt(B)).
+TEST(DSTU4145PBField, UnpackingSpecialValues) {
+    Session session(dstutest::PB(), PBSpec(103), 18);
+    const uint32_t bytes = session.ElementBytes();
+    GuardedBuffer x(bytes), y(bytes);
+    uint16_t code = 0;
+    const uint8_t one = 1;
+    EXPECT_EQ(QIRVALEDSTU4145PBSignCurveUnPackPoint(x.data(), bytes, y.data(), bytes,
+                                                    session.curve(), &one, 1, &code),
+              1u);
+    EXPECT_EQ(code, ResultCodeInternalFailure);
+    EXPECT_TRUE(x.Untouched() && y.Untouched() && x.Intact() && y.Intact());
+
+    const uint8_t zero = 0;
+    ASSERT_EQ(QIRVALEDSTU4145PBSignCurveUnPackPoint(x.data(), bytes, y.data(), bytes,
+                                                    session.curve(), &zero, 1, &code),
+              0u);
+    const CurveSpec& spec = session.spec();
+    const PBBaseField field(PBBaseField::PolynomialFromExponents(spec.m, spec.k, spec.j, spec.l));
+    EXPECT_TRUE(dstutest::IsZero(x.bytes()));
+    const Bytes yBytes = y.bytes();
+    EXPECT_EQ(field.Square(PBBaseField::ElementFromBytes(yBytes.data(), bytes)),
+              PBBaseField::ElementFromBytes(spec.b.data(), uint32_t(spec.b.size())));
+}
+
+// An even degree: base points, keys and signatures work, with n the number of points of the
+// curve (counted here), so that every point passes the order test.
+TEST(DSTU4145PBField, EvenDegreeCurve) {
+    const uint16_t m = 10, k = 3;
+    const PBBaseField field(PBBaseField::PolynomialFromExponents(m, k, 0, 0));
+    const LongIntegerClass b(0x2A5u);
+    // #E = infinity + (0, sqrt(B)) + 2 for each x != 0 whose equation has roots.
+    uint32_t points = 2;
+    std::vector<bool> solvable(1u << m, false);
+    for (uint32_t xv = 1; xv < (1u << m); ++xv) {
+        const LongIntegerClass x(xv);
+        const LongIntegerClass x2 = field.Square(x);
+        LongIntegerClass beta = field.Multiply(x2, x);
+        field.AddInPlace(beta, x2);  // A = 1
+        field.AddInPlace(beta, b);
+        beta = field.Divide(beta, x2);
+        solvable[xv] = PBBaseField::IsZero(field.Trace(beta));
+        if (solvable[xv]) points += 2;
+    }
+    CurveSpec spec{
+        0, m, k, 0, 0, 1, Bytes{0xA5, 0x02}, Bytes{uint8_t(points), uint8_t(points >> 8)}};
+    Session session(dstutest::PB(), spec, 19);
+    // Every U with a root gives a base point that passes the check; the others give 99.
+    for (uint32_t uv = 1; uv < 64; ++uv) {
+        const Bytes u{uint8_t(uv)};
+        Bytes x(2), y(2);
+        uint16_t code = 0;
+        const uint32_t status = QIRVALEDSTU4145PBSignCurveGenBasePoint(
+            x.data(), 2, y.data(), 2, session.curve(), u.data(), 1, &code);
+        ASSERT_EQ(status, solvable[uv] ? 0u : 1u) << uv;
+        if (status != 0) {
+            EXPECT_EQ(code, ResultCodeBadValue);
+            continue;
+        }
+        uint8_t valid = 0;
+        EXPECT_EQ(QIRVALEDSTU4145PBSignCurveVerifyBasePoint(&valid, session.curve(), x.data(), 2,
+                                                            y.data(), 2),
+                  0u);
+        EXPECT_EQ(valid, 1) << uv;
+    }
+    session.MakeKeys();
+    const Bytes hash = session.random().BytesOf(32);
+    const Bytes signature = session.SignFresh(hash);
+    uint8_t verified = 0;
+    uint16_t code = 0;
+    EXPECT_EQ(session.Verify(hash, signature, &verified, &code), 0u);
+    EXPECT_EQ(verified, 1);
 }
 
 }  // namespace

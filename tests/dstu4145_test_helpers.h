@@ -277,6 +277,7 @@ class Session {
             uint16_t code = 0;
             if (family_.genBasePoint(x.data(), uint32_t(x.size()), y.data(), uint32_t(y.size()),
                                      curve_, u.data(), uint32_t(u.size()), &code) == 0) {
+                lastU = u;
                 return attempt;
             }
             if (code != ResultCodeBadValue) throw std::runtime_error("unexpected code");
@@ -334,6 +335,7 @@ class Session {
     }
 
     Bytes px, py, d, qx, qy;
+    Bytes lastU;  // the element U of the last generated base point
 
   private:
     void Release() {
