@@ -125,13 +125,14 @@ TEST(DSTU4145PBKnownAnswer, FurtherPublishedVectors) {
 
 // ---- every recommended curve -------------------------------------------------------------
 
-TEST(DSTU4145PBCurves, BasePointsKeysSignaturesOnEveryStandardCurve) {
-    for (uint16_t index = 101; index <= 110; ++index) {
-        SCOPED_TRACE(index);
-        Session session(dstutest::PB(), PBSpec(index), index);
-        dstutest::CheckKeysSignVerify(session);
-    }
+class DSTU4145PBCurves : public ::testing::TestWithParam<uint16_t> {};
+
+TEST_P(DSTU4145PBCurves, BasePointKeysSignatures) {
+    Session session(dstutest::PB(), PBSpec(GetParam()), GetParam());
+    dstutest::CheckKeysSignVerify(session);
 }
+
+INSTANTIATE_TEST_SUITE_P(StandardCurves, DSTU4145PBCurves, ::testing::Range<uint16_t>(101, 111));
 
 // ---- the checks of every export ----------------------------------------------------------
 

@@ -95,71 +95,37 @@ inline uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, const CurveSpec& 
     return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, s.m);
 }
 
+// The table of one family, from the export names with their basis infix.
+#define DSTU4145_FAMILY_TABLE(name, B)                                                            \
+    Family {                                                                                      \
+        name, Create##B##Field, QIRVALEDSTU4145##B##SignBaseFieldAllocate,                        \
+            QIRVALEDSTU4145##B##SignBaseFieldSizeOf, QIRVALEDSTU4145##B##SignBaseFieldFree,       \
+            QIRVALEDSTU4145##B##SignBaseFieldDestroy,                                             \
+            QIRVALEDSTU4145##B##SignBaseFieldElementMaxSizeInBitsByField,                         \
+            QIRVALEDSTU4145##B##SignCurvePointCoordMaxSizeInBitsByField,                          \
+            QIRVALEDSTU4145##B##SignCurvePointPackMaxSizeInBitsByField,                           \
+            QIRVALEDSTU4145##B##SignPreSignMaxBitCount, QIRVALEDSTU4145##B##SignCurveAllocate,    \
+            QIRVALEDSTU4145##B##SignCurveSizeOf, QIRVALEDSTU4145##B##SignCurveFree,               \
+            QIRVALEDSTU4145##B##SignCurveCreate, QIRVALEDSTU4145##B##SignCurveDestroy,            \
+            QIRVALEDSTU4145##B##SignCurvePackPoint, QIRVALEDSTU4145##B##SignCurveUnPackPoint,     \
+            QIRVALEDSTU4145##B##SignCurveGenBasePoint,                                            \
+            QIRVALEDSTU4145##B##SignCurveVerifyBasePoint,                                         \
+            QIRVALEDSTU4145##B##SignPrivateKeyGetMaxSizeInBitsByCurve,                            \
+            QIRVALEDSTU4145##B##SignSignRandomNumberMaxBitCountByCurve,                           \
+            QIRVALEDSTU4145##B##SignSignMinByteCount, QIRVALEDSTU4145##B##SignGeneratePrivateKey, \
+            QIRVALEDSTU4145##B##SignGeneratePublicKey, QIRVALEDSTU4145##B##SignVerifyPrivateKey,  \
+            QIRVALEDSTU4145##B##SignVerifyPublicKey, QIRVALEDSTU4145##B##SignCreatePreSign,       \
+            QIRVALEDSTU4145##B##SignSignHashByPreSign, QIRVALEDSTU4145##B##SignSignHash,          \
+            QIRVALEDSTU4145##B##SignVerifyHash                                                    \
+    }
+
 inline const Family& PB() {
-    static const Family family{"PB",
-                               CreatePBField,
-                               QIRVALEDSTU4145PBSignBaseFieldAllocate,
-                               QIRVALEDSTU4145PBSignBaseFieldSizeOf,
-                               QIRVALEDSTU4145PBSignBaseFieldFree,
-                               QIRVALEDSTU4145PBSignBaseFieldDestroy,
-                               QIRVALEDSTU4145PBSignBaseFieldElementMaxSizeInBitsByField,
-                               QIRVALEDSTU4145PBSignCurvePointCoordMaxSizeInBitsByField,
-                               QIRVALEDSTU4145PBSignCurvePointPackMaxSizeInBitsByField,
-                               QIRVALEDSTU4145PBSignPreSignMaxBitCount,
-                               QIRVALEDSTU4145PBSignCurveAllocate,
-                               QIRVALEDSTU4145PBSignCurveSizeOf,
-                               QIRVALEDSTU4145PBSignCurveFree,
-                               QIRVALEDSTU4145PBSignCurveCreate,
-                               QIRVALEDSTU4145PBSignCurveDestroy,
-                               QIRVALEDSTU4145PBSignCurvePackPoint,
-                               QIRVALEDSTU4145PBSignCurveUnPackPoint,
-                               QIRVALEDSTU4145PBSignCurveGenBasePoint,
-                               QIRVALEDSTU4145PBSignCurveVerifyBasePoint,
-                               QIRVALEDSTU4145PBSignPrivateKeyGetMaxSizeInBitsByCurve,
-                               QIRVALEDSTU4145PBSignSignRandomNumberMaxBitCountByCurve,
-                               QIRVALEDSTU4145PBSignSignMinByteCount,
-                               QIRVALEDSTU4145PBSignGeneratePrivateKey,
-                               QIRVALEDSTU4145PBSignGeneratePublicKey,
-                               QIRVALEDSTU4145PBSignVerifyPrivateKey,
-                               QIRVALEDSTU4145PBSignVerifyPublicKey,
-                               QIRVALEDSTU4145PBSignCreatePreSign,
-                               QIRVALEDSTU4145PBSignSignHashByPreSign,
-                               QIRVALEDSTU4145PBSignSignHash,
-                               QIRVALEDSTU4145PBSignVerifyHash};
+    static const Family family = DSTU4145_FAMILY_TABLE("PB", PB);
     return family;
 }
 
 inline const Family& ONB() {
-    static const Family family{"ONB",
-                               CreateONBField,
-                               QIRVALEDSTU4145ONBSignBaseFieldAllocate,
-                               QIRVALEDSTU4145ONBSignBaseFieldSizeOf,
-                               QIRVALEDSTU4145ONBSignBaseFieldFree,
-                               QIRVALEDSTU4145ONBSignBaseFieldDestroy,
-                               QIRVALEDSTU4145ONBSignBaseFieldElementMaxSizeInBitsByField,
-                               QIRVALEDSTU4145ONBSignCurvePointCoordMaxSizeInBitsByField,
-                               QIRVALEDSTU4145ONBSignCurvePointPackMaxSizeInBitsByField,
-                               QIRVALEDSTU4145ONBSignPreSignMaxBitCount,
-                               QIRVALEDSTU4145ONBSignCurveAllocate,
-                               QIRVALEDSTU4145ONBSignCurveSizeOf,
-                               QIRVALEDSTU4145ONBSignCurveFree,
-                               QIRVALEDSTU4145ONBSignCurveCreate,
-                               QIRVALEDSTU4145ONBSignCurveDestroy,
-                               QIRVALEDSTU4145ONBSignCurvePackPoint,
-                               QIRVALEDSTU4145ONBSignCurveUnPackPoint,
-                               QIRVALEDSTU4145ONBSignCurveGenBasePoint,
-                               QIRVALEDSTU4145ONBSignCurveVerifyBasePoint,
-                               QIRVALEDSTU4145ONBSignPrivateKeyGetMaxSizeInBitsByCurve,
-                               QIRVALEDSTU4145ONBSignSignRandomNumberMaxBitCountByCurve,
-                               QIRVALEDSTU4145ONBSignSignMinByteCount,
-                               QIRVALEDSTU4145ONBSignGeneratePrivateKey,
-                               QIRVALEDSTU4145ONBSignGeneratePublicKey,
-                               QIRVALEDSTU4145ONBSignVerifyPrivateKey,
-                               QIRVALEDSTU4145ONBSignVerifyPublicKey,
-                               QIRVALEDSTU4145ONBSignCreatePreSign,
-                               QIRVALEDSTU4145ONBSignSignHashByPreSign,
-                               QIRVALEDSTU4145ONBSignSignHash,
-                               QIRVALEDSTU4145ONBSignVerifyHash};
+    static const Family family = DSTU4145_FAMILY_TABLE("ONB", ONB);
     return family;
 }
 
