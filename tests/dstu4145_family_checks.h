@@ -141,7 +141,7 @@ inline void CheckSignatureFormat(Session& s) {
     uint16_t code = 0;
     ASSERT_EQ(s.Sign(signature.data(), minimum, hash, e, &code), 0u);
     const std::size_t half = minimum / 2;
-    const Bytes n = Padded(s.spec().n, half);
+    const Bytes n = Padded(s.record().n, half);
 
     auto malformed = [&](const Bytes& sig, const char* what) {
         uint8_t verified = 9;
@@ -191,7 +191,7 @@ inline void CheckSignatureFormat(Session& s) {
 // h keeps the low m bits of the hash; a zero h is the unit element.
 inline void CheckHashConversion(Session& s) {
     s.MakeKeys();
-    const uint32_t m = s.spec().m;
+    const uint32_t m = s.record().m;
     const Bytes e = s.random().NonZeroBits(s.OrderBits() - 1);
     auto sign = [&](const Bytes& hash) {
         Bytes signature(s.SignatureBytes());
@@ -239,7 +239,7 @@ inline void CheckRandomNumbers(Session& s) {
     const uint32_t orderBits = s.OrderBits();
     EXPECT_EQ(f.privateKeyMaxBits(s.curve()), orderBits - 1);
     EXPECT_EQ(f.randomMaxBits(s.curve()), orderBits - 1);
-    const Bytes& n = s.spec().n;
+    const Bytes& n = s.record().n;
 
     // Private keys: more than bitlen(n) - 1 bits, then zero, then the buffer size.
     auto privateKey = [&](const Bytes& random, uint32_t dLength, uint16_t expected) {
@@ -343,14 +343,14 @@ inline void CheckPreSignPath(Session& s) {
     // With a hash of zero (h = unit element) and F_e = the unit, y = the unit, so r is known;
     // e = n - (d r mod n) then makes s = 0.
     using QIRVALE::LongIntegerClass;
-    const Bytes unit = UnitBytes(f, s.spec().m);
+    const Bytes unit = UnitBytes(f, s.record().m);
     LongIntegerClass r = Number(unit);
     r.TruncateBits(s.OrderBits() - 1);
-    const LongIntegerClass n = Number(s.spec().n);
+    const LongIntegerClass n = Number(s.record().n);
     LongIntegerClass dr = LongIntegerClass::ModMul(Number(s.d), r, n);
     LongIntegerClass sZero = n;
     sZero.Subtract(dr);
-    const Bytes eZero = BytesOf(sZero, s.spec().n.size());
+    const Bytes eZero = BytesOf(sZero, s.record().n.size());
     const Bytes zeroHash(8, 0);
     GuardedBuffer out2(s.SignatureBytes());
     code = 0;
@@ -408,7 +408,7 @@ inline void CheckPoints(Session& s, uint32_t compressionBit) {
     // Random x: about half have a point, which packs back; the others give code 9.
     int failures = 0;
     for (int i = 0; i < 24; ++i) {
-        const Bytes packed = s.random().NonZeroBits(s.spec().m);
+        const Bytes packed = s.random().NonZeroBits(s.record().m);
         GuardedBuffer x(bytes), y(bytes);
         uint16_t code = 0;
         const uint32_t status = f.unpackPoint(x.data(), bytes, y.data(), bytes, s.curve(),
@@ -446,8 +446,8 @@ inline void CheckPoints(Session& s, uint32_t compressionBit) {
     EXPECT_EQ(valid(s.px, s.py), 1);
     EXPECT_EQ(valid(Bytes(bytes, 0), Bytes(bytes, 0)), 0);
     EXPECT_EQ(valid(Bytes(), Bytes()), 0);
-    EXPECT_EQ(valid(WithBitFlipped(s.px, s.spec().m), s.py), 0);
-    EXPECT_EQ(valid(s.px, WithBitFlipped(s.py, s.spec().m)), 0);
+    EXPECT_EQ(valid(WithBitFlipped(s.px, s.record().m), s.py), 0);
+    EXPECT_EQ(valid(s.px, WithBitFlipped(s.py, s.record().m)), 0);
     EXPECT_EQ(valid(s.px, WithBitFlipped(s.py, 0)), 0);  // off the curve
     EXPECT_EQ(valid(zx, zy), 0);                         // on the curve, order 2
     // Padding does not matter.
@@ -673,16 +673,16 @@ inline void CheckCapacity(Session& s) {
     }
     // Curve creation: B or n of 1025 bytes.
     DSTU4145CurveHandle* curve = f.curveAllocate();
-    const CurveSpec& spec = s.spec();
+    const CurveRecord& record = s.record();
     for (int which = 0; which < 2; ++which) {
-        const Bytes b = Padded(spec.b, which == 0 ? 1025 : 1024);
-        const Bytes n = Padded(spec.n, which == 1 ? 1025 : 1024);
-        EXPECT_EQ(f.curveCreate(curve, s.field(), spec.a, b.data(), L(b), n.data(), L(n)), 1u);
+        const Bytes b = Padded(record.b, which == 0 ? 1025 : 1024);
+        const Bytes n = Padded(record.n, which == 1 ? 1025 : 1024);
+        EXPECT_EQ(f.curveCreate(curve, s.field(), record.a, b.data(), L(b), n.data(), L(n)), 1u);
         EXPECT_EQ(curve->parameters, nullptr);
         EXPECT_EQ(curve->order, nullptr);
     }
-    const Bytes b = Padded(spec.b, 1024), n = Padded(spec.n, 1024);
-    EXPECT_EQ(f.curveCreate(curve, s.field(), spec.a, b.data(), L(b), n.data(), L(n)), 0u);
+    const Bytes b = Padded(record.b, 1024), n = Padded(record.n, 1024);
+    EXPECT_EQ(f.curveCreate(curve, s.field(), record.a, b.data(), L(b), n.data(), L(n)), 0u);
     EXPECT_EQ(f.signMinByteCount(curve), s.SignatureBytes());
     f.curveFree(curve);
 }
@@ -691,7 +691,7 @@ inline void CheckCapacity(Session& s) {
 
 // Handles that were never created or have been destroyed: no crash, status 1 (code 9, never
 // 99), flags 0, sizes 0, nothing written.
-inline void CheckUncreatedHandles(const Family& f, const CurveSpec& spec) {
+inline void CheckUncreatedHandles(const Family& f, const CurveRecord& record) {
     DSTU4145BaseFieldHandle* field = f.fieldAllocate();
     DSTU4145CurveHandle* curve = f.curveAllocate();
     ASSERT_NE(field, nullptr);
@@ -711,8 +711,8 @@ inline void CheckUncreatedHandles(const Family& f, const CurveSpec& spec) {
         EXPECT_EQ(f.randomMaxBits(curve), 0u);
         EXPECT_EQ(f.signMinByteCount(curve), 0u);
         DSTU4145CurveHandle* other = f.curveAllocate();
-        EXPECT_EQ(f.curveCreate(other, field, spec.a, spec.b.data(), uint32_t(spec.b.size()),
-                                spec.n.data(), uint32_t(spec.n.size())),
+        EXPECT_EQ(f.curveCreate(other, field, record.a, record.b.data(), uint32_t(record.b.size()),
+                                record.n.data(), uint32_t(record.n.size())),
                   1u);
         EXPECT_EQ(other->parameters, nullptr);
         f.curveFree(other);
@@ -769,9 +769,9 @@ inline void CheckUncreatedHandles(const Family& f, const CurveSpec& spec) {
     f.curveDestroy(curve);
     everything("destroyed without creation");
 
-    ASSERT_EQ(f.createField(field, spec), 0u);
-    ASSERT_EQ(f.curveCreate(curve, field, spec.a, spec.b.data(), uint32_t(spec.b.size()),
-                            spec.n.data(), uint32_t(spec.n.size())),
+    ASSERT_EQ(f.createField(field, record), 0u);
+    ASSERT_EQ(f.curveCreate(curve, field, record.a, record.b.data(), uint32_t(record.b.size()),
+                            record.n.data(), uint32_t(record.n.size())),
               0u);
     f.curveDestroy(curve);
     f.curveDestroy(curve);
@@ -785,7 +785,7 @@ inline void CheckUncreatedHandles(const Family& f, const CurveSpec& spec) {
 }
 
 // Allocation, creation, destroying the field before its curve, and Free of created handles.
-inline void CheckLifecycle(const Family& f, const CurveSpec& spec) {
+inline void CheckLifecycle(const Family& f, const CurveRecord& record) {
     EXPECT_EQ(f.fieldSizeOf(), sizeof(void*));
     EXPECT_EQ(f.curveSizeOf(), 2 * sizeof(void*));
     EXPECT_EQ(f.fieldSizeOf(), sizeof(DSTU4145BaseFieldHandle));
@@ -794,22 +794,22 @@ inline void CheckLifecycle(const Family& f, const CurveSpec& spec) {
     // A handle in caller memory of SizeOf bytes.
     DSTU4145BaseFieldHandle field{};
     DSTU4145CurveHandle curve{};
-    ASSERT_EQ(f.createField(&field, spec), 0u);
-    EXPECT_EQ(f.elementMaxBits(&field), spec.m);
-    EXPECT_EQ(f.coordMaxBits(&field), spec.m);
-    EXPECT_EQ(f.packMaxBits(&field), spec.m);
-    EXPECT_EQ(f.preSignMaxBits(&field), spec.m);
+    ASSERT_EQ(f.createField(&field, record), 0u);
+    EXPECT_EQ(f.elementMaxBits(&field), record.m);
+    EXPECT_EQ(f.coordMaxBits(&field), record.m);
+    EXPECT_EQ(f.packMaxBits(&field), record.m);
+    EXPECT_EQ(f.preSignMaxBits(&field), record.m);
 
     // A other than 0 or 1: refused before anything is built.
-    EXPECT_EQ(f.curveCreate(&curve, &field, 2, spec.b.data(), uint32_t(spec.b.size()),
-                            spec.n.data(), uint32_t(spec.n.size())),
+    EXPECT_EQ(f.curveCreate(&curve, &field, 2, record.b.data(), uint32_t(record.b.size()),
+                            record.n.data(), uint32_t(record.n.size())),
               1u);
     EXPECT_EQ(curve.parameters, nullptr);
     EXPECT_EQ(curve.order, nullptr);
     f.curveDestroy(&curve);
 
-    ASSERT_EQ(f.curveCreate(&curve, &field, spec.a, spec.b.data(), uint32_t(spec.b.size()),
-                            spec.n.data(), uint32_t(spec.n.size())),
+    ASSERT_EQ(f.curveCreate(&curve, &field, record.a, record.b.data(), uint32_t(record.b.size()),
+                            record.n.data(), uint32_t(record.n.size())),
               0u);
     EXPECT_NE(curve.parameters, nullptr);
     EXPECT_NE(curve.order, nullptr);
@@ -821,7 +821,7 @@ inline void CheckLifecycle(const Family& f, const CurveSpec& spec) {
     Random random(77);
     bool generated = false;
     for (int attempt = 0; attempt < 64 && !generated; ++attempt) {
-        const Bytes u = random.NonZeroBits(spec.m);
+        const Bytes u = random.NonZeroBits(record.m);
         uint16_t code = 0;
         generated = f.genBasePoint(x.data(), 64, y.data(), 64, &curve, u.data(), uint32_t(u.size()),
                                    &code) == 0;
@@ -834,12 +834,37 @@ inline void CheckLifecycle(const Family& f, const CurveSpec& spec) {
     EXPECT_EQ(curve.parameters, nullptr);
     EXPECT_EQ(curve.order, nullptr);
 
+    // A curve with n = 0 (n is not checked at creation): sizes are 0, not wrapped, and every
+    // operation that needs n refuses with its code instead of dividing by zero or looping.
+    ASSERT_EQ(f.createField(&field, record), 0u);
+    ASSERT_EQ(f.curveCreate(&curve, &field, record.a, record.b.data(), uint32_t(record.b.size()),
+                            nullptr, 0),
+              0u);
+    EXPECT_EQ(f.privateKeyMaxBits(&curve), 0u);
+    EXPECT_EQ(f.signMinByteCount(&curve), 0u);
+    const Bytes one{1};
+    uint16_t code = 0;
+    EXPECT_EQ(f.generatePrivateKey(x.data(), 64, &curve, one.data(), 1, &code), 1u);
+    EXPECT_EQ(code, ResultCodeRandomTooLong);
+    Bytes out(64);
+    EXPECT_EQ(f.signHash(out.data(), 64, &curve, x.data(), 64, y.data(), 64, one.data(), 1,
+                         one.data(), 1, one.data(), 1, &code),
+              1u);
+    EXPECT_EQ(code, ResultCodeBadSeed);
+    uint8_t verified = 9;
+    EXPECT_EQ(f.verifyHash(&verified, &curve, x.data(), 64, y.data(), 64, one.data(), 1, y.data(),
+                           2, x.data(), 64, y.data(), 64, &code),
+              1u);
+    EXPECT_EQ(code, ResultCodeBadSignatureLength);
+    f.curveDestroy(&curve);
+    f.fieldDestroy(&field);
+
     // Allocated handles, freed while created.
     DSTU4145BaseFieldHandle* heapField = f.fieldAllocate();
     DSTU4145CurveHandle* heapCurve = f.curveAllocate();
-    ASSERT_EQ(f.createField(heapField, spec), 0u);
-    ASSERT_EQ(f.curveCreate(heapCurve, heapField, spec.a, spec.b.data(), uint32_t(spec.b.size()),
-                            spec.n.data(), uint32_t(spec.n.size())),
+    ASSERT_EQ(f.createField(heapField, record), 0u);
+    ASSERT_EQ(f.curveCreate(heapCurve, heapField, record.a, record.b.data(),
+                            uint32_t(record.b.size()), record.n.data(), uint32_t(record.n.size())),
               0u);
     f.fieldFree(heapField);
     f.curveFree(heapCurve);

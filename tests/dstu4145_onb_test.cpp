@@ -21,9 +21,9 @@
 namespace {
 
 using dstutest::Bytes;
-using dstutest::CurveSpec;
+using dstutest::CurveRecord;
 using dstutest::GuardedBuffer;
-using dstutest::ONBSpec;
+using dstutest::ONBRecord;
 using dstutest::Session;
 using QIRVALE::LongIntegerClass;
 using QIRVALE::ONBBaseField;
@@ -49,9 +49,9 @@ Bytes FromBigEndian(const std::string& hex, std::size_t length) {
 
 TEST(DSTU4145ONBKnownAnswer, DerivedVectorOfDegree173) {
     const auto& v = Vector().at("values");
-    Session session(dstutest::ONB(), ONBSpec(201));
-    ASSERT_EQ(ToHex(session.spec().b), ToHex(HexBytes(v.at("B_le22"))));
-    ASSERT_EQ(ToHex(session.spec().n), ToHex(HexBytes(v.at("n_le22"))));
+    Session session(dstutest::ONB(), ONBRecord(201));
+    ASSERT_EQ(ToHex(session.record().b), ToHex(HexBytes(v.at("B_le22"))));
+    ASSERT_EQ(ToHex(session.record().n), ToHex(HexBytes(v.at("n_le22"))));
     session.px = HexBytes(v.at("Px_le22"));
     session.py = HexBytes(v.at("Py_le22"));
     session.d = HexBytes(v.at("d_le22"));
@@ -101,15 +101,15 @@ TEST(DSTU4145ONBKnownAnswer, PolynomialBasisImageOfTheVector) {
     const auto& image = Vector().at("values").at("pb_image");
     const auto exponents = image.at("f_exps").get<std::vector<uint16_t>>();
     ASSERT_EQ(exponents.size(), 3u);
-    CurveSpec spec{0,
-                   173,
-                   exponents[0],
-                   exponents[1],
-                   exponents[2],
-                   0,
-                   FromBigEndian(image.at("B"), 22),
-                   HexBytes(Vector().at("values").at("n_le22"))};
-    Session session(dstutest::PB(), spec);
+    CurveRecord record{0,
+                       173,
+                       exponents[0],
+                       exponents[1],
+                       exponents[2],
+                       0,
+                       FromBigEndian(image.at("B"), 22),
+                       HexBytes(Vector().at("values").at("n_le22"))};
+    Session session(dstutest::PB(), record);
     session.px = FromBigEndian(image.at("Px"), 22);
     session.py = FromBigEndian(image.at("Py"), 22);
     const Bytes d = FromBigEndian(image.at("d"), 22);
@@ -132,9 +132,9 @@ TEST(DSTU4145ONBKnownAnswer, PolynomialBasisImageOfTheVector) {
 class DSTU4145ONBCurves : public ::testing::TestWithParam<uint16_t> {};
 
 TEST_P(DSTU4145ONBCurves, BasePointKeysSignaturesPacking) {
-    Session session(dstutest::ONB(), ONBSpec(GetParam()), GetParam());
+    Session session(dstutest::ONB(), ONBRecord(GetParam()), GetParam());
     dstutest::CheckKeysSignVerify(session);
-    const uint32_t bytes = session.ElementBytes(), m = session.spec().m;
+    const uint32_t bytes = session.ElementBytes(), m = session.record().m;
     Bytes packed(bytes), x(bytes), y(bytes);
     uint16_t code = 0;
     ASSERT_EQ(QIRVALEDSTU4145ONBSignCurvePackPoint(packed.data(), bytes, session.curve(),
@@ -154,50 +154,50 @@ INSTANTIATE_TEST_SUITE_P(StandardCurves, DSTU4145ONBCurves, ::testing::Range<uin
 // ---- the checks of every export ----------------------------------------------------------
 
 TEST(DSTU4145ONBExports, SignatureFormat) {
-    Session session(dstutest::ONB(), ONBSpec(201), 21);
+    Session session(dstutest::ONB(), ONBRecord(201), 21);
     dstutest::CheckSignatureFormat(session);
 }
 
 // A hash whose low m bits are zero signs and verifies as h = 2^m - 1.
 TEST(DSTU4145ONBExports, HashConversion) {
-    Session session(dstutest::ONB(), ONBSpec(201), 22);
+    Session session(dstutest::ONB(), ONBRecord(201), 22);
     dstutest::CheckHashConversion(session);
 }
 
 TEST(DSTU4145ONBExports, RandomNumbersAndPrivateKeys) {
-    Session session(dstutest::ONB(), ONBSpec(202), 23);
+    Session session(dstutest::ONB(), ONBRecord(202), 23);
     dstutest::CheckRandomNumbers(session);
 }
 
 TEST(DSTU4145ONBExports, PreSignatures) {
-    Session session(dstutest::ONB(), ONBSpec(201), 24);
+    Session session(dstutest::ONB(), ONBRecord(201), 24);
     dstutest::CheckPreSignPath(session);
 }
 
 TEST(DSTU4145ONBExports, PointsAndTheBasePointCheck) {
     for (uint16_t index : {201, 202}) {  // A = 0 and A = 1
         SCOPED_TRACE(index);
-        Session session(dstutest::ONB(), ONBSpec(index), 25);
-        dstutest::CheckPoints(session, session.spec().m - 1);
+        Session session(dstutest::ONB(), ONBRecord(index), 25);
+        dstutest::CheckPoints(session, session.record().m - 1);
     }
 }
 
 TEST(DSTU4145ONBExports, OutputBuffersOneByteShort) {
-    Session session(dstutest::ONB(), ONBSpec(201), 26);
+    Session session(dstutest::ONB(), ONBRecord(201), 26);
     dstutest::CheckShortBuffers(session);
 }
 
 TEST(DSTU4145ONBExports, StringsAtAndBeyondTheCapacity) {
-    Session session(dstutest::ONB(), ONBSpec(201), 27);
+    Session session(dstutest::ONB(), ONBRecord(201), 27);
     dstutest::CheckCapacity(session);
 }
 
 TEST(DSTU4145ONBHandles, UncreatedAndDestroyedHandles) {
-    dstutest::CheckUncreatedHandles(dstutest::ONB(), ONBSpec(201));
+    dstutest::CheckUncreatedHandles(dstutest::ONB(), ONBRecord(201));
 }
 
 TEST(DSTU4145ONBHandles, Lifecycle) {
-    dstutest::CheckLifecycle(dstutest::ONB(), ONBSpec(201));
+    dstutest::CheckLifecycle(dstutest::ONB(), ONBRecord(201));
 }
 
 // ---- what only the normal basis has ------------------------------------------------------
@@ -223,23 +223,23 @@ TEST(DSTU4145ONBField, CreationFromTheDegree) {
 
 // A = 1 is the unit 2^m - 1; the curve owns a table of its own.
 TEST(DSTU4145ONBField, CurveCoefficientsAndFieldCopy) {
-    const CurveSpec spec = ONBSpec(202);
+    const CurveRecord record = ONBRecord(202);
     DSTU4145BaseFieldHandle field{};
     DSTU4145CurveHandle curve{};
-    ASSERT_EQ(QIRVALEDSTU4145ONBSignBaseFieldCreate(&field, spec.m), 0u);
-    ASSERT_EQ(
-        QIRVALEDSTU4145ONBSignCurveCreate(&curve, &field, 1, spec.b.data(), uint32_t(spec.b.size()),
-                                          spec.n.data(), uint32_t(spec.n.size())),
-        0u);
+    ASSERT_EQ(QIRVALEDSTU4145ONBSignBaseFieldCreate(&field, record.m), 0u);
+    ASSERT_EQ(QIRVALEDSTU4145ONBSignCurveCreate(&curve, &field, 1, record.b.data(),
+                                                uint32_t(record.b.size()), record.n.data(),
+                                                uint32_t(record.n.size())),
+              0u);
     const auto* parameters = static_cast<const QIRVALE::ONBCurveParameters*>(curve.parameters);
     LongIntegerClass unit;
-    for (uint32_t bit = 0; bit < spec.m; ++bit) unit.SetBit(bit, true);
+    for (uint32_t bit = 0; bit < record.m; ++bit) unit.SetBit(bit, true);
     EXPECT_EQ(parameters->a, unit);
     EXPECT_NE(parameters->field.MultiplicationTable(),
               static_cast<const ONBBaseField*>(field.field)->MultiplicationTable());
-    EXPECT_EQ(parameters->field.MultiplicationTableLength(), 2u * spec.m - 1);
+    EXPECT_EQ(parameters->field.MultiplicationTableLength(), 2u * record.m - 1);
     QIRVALEDSTU4145ONBSignBaseFieldDestroy(&field);
-    EXPECT_EQ(parameters->field.Degree(), spec.m);
+    EXPECT_EQ(parameters->field.Degree(), record.m);
     QIRVALEDSTU4145ONBSignCurveDestroy(&curve);
 }
 
@@ -247,9 +247,9 @@ TEST(DSTU4145ONBField, CurveCoefficientsAndFieldCopy) {
 // code 9 (the polynomial basis computes on them unchecked); unpacking a value whose x comes
 // out 0 inverts zero.
 TEST(DSTU4145ONBField, OverlongCoordinatesAndZeroX) {
-    Session session(dstutest::ONB(), ONBSpec(201), 28);
+    Session session(dstutest::ONB(), ONBRecord(201), 28);
     session.MakeKeys();
-    const uint32_t m = session.spec().m, bytes = session.ElementBytes();
+    const uint32_t m = session.record().m, bytes = session.ElementBytes();
     const Bytes longX = dstutest::WithBitFlipped(session.px, m);
     GuardedBuffer qx(bytes), qy(bytes), fe(bytes);
     uint16_t code = 0;

@@ -18,9 +18,9 @@
 namespace {
 
 using dstutest::Bytes;
-using dstutest::CurveSpec;
+using dstutest::CurveRecord;
 using dstutest::GuardedBuffer;
-using dstutest::PBSpec;
+using dstutest::PBRecord;
 using dstutest::Session;
 using QIRVALE::LongIntegerClass;
 using QIRVALE::PBBaseField;
@@ -86,9 +86,9 @@ void CheckKnownAnswer(Session& session, const KnownAnswer& v) {
 
 TEST(DSTU4145PBKnownAnswer, WorkedExampleOfTheStandard) {
     const auto& le = Data().at("dstu4145_pb163_example").at("le");
-    Session session(dstutest::PB(), PBSpec(101));
-    ASSERT_EQ(ToHex(session.spec().b), ToHex(HexBytes(le.at("B_le21"))));
-    ASSERT_EQ(ToHex(session.spec().n), ToHex(HexBytes(le.at("n_le21"))));
+    Session session(dstutest::PB(), PBRecord(101));
+    ASSERT_EQ(ToHex(session.record().b), ToHex(HexBytes(le.at("B_le21"))));
+    ASSERT_EQ(ToHex(session.record().n), ToHex(HexBytes(le.at("n_le21"))));
     KnownAnswer v;
     v.px = HexBytes(le.at("Px_le21"));
     v.py = HexBytes(le.at("Py_le20"));  // its significant bytes only
@@ -109,7 +109,7 @@ TEST(DSTU4145PBKnownAnswer, FurtherPublishedVectors) {
         SCOPED_TRACE(name);
         const auto& j = vectors.at(name);
         const uint16_t index = j.at("m").get<uint32_t>() == 173 ? 103 : 110;
-        Session session(dstutest::PB(), PBSpec(index));
+        Session session(dstutest::PB(), PBRecord(index));
         KnownAnswer v;
         v.px = HexBytes(j.at("Px_le"));
         v.py = HexBytes(j.at("Py_le"));
@@ -128,7 +128,7 @@ TEST(DSTU4145PBKnownAnswer, FurtherPublishedVectors) {
 class DSTU4145PBCurves : public ::testing::TestWithParam<uint16_t> {};
 
 TEST_P(DSTU4145PBCurves, BasePointKeysSignatures) {
-    Session session(dstutest::PB(), PBSpec(GetParam()), GetParam());
+    Session session(dstutest::PB(), PBRecord(GetParam()), GetParam());
     dstutest::CheckKeysSignVerify(session);
 }
 
@@ -137,12 +137,12 @@ INSTANTIATE_TEST_SUITE_P(StandardCurves, DSTU4145PBCurves, ::testing::Range<uint
 // ---- the checks of every export ----------------------------------------------------------
 
 TEST(DSTU4145PBExports, SignatureFormat) {
-    Session session(dstutest::PB(), PBSpec(101), 11);
+    Session session(dstutest::PB(), PBRecord(101), 11);
     dstutest::CheckSignatureFormat(session);
 }
 
 TEST(DSTU4145PBExports, HashConversion) {
-    Session session(dstutest::PB(), PBSpec(101), 12);
+    Session session(dstutest::PB(), PBRecord(101), 12);
     dstutest::CheckHashConversion(session);
 }
 
@@ -150,40 +150,40 @@ TEST(DSTU4145PBExports, HashConversion) {
 TEST(DSTU4145PBExports, RandomNumbersAndPrivateKeys) {
     for (uint16_t index : {101, 107}) {
         SCOPED_TRACE(index);
-        Session session(dstutest::PB(), PBSpec(index), 13);
+        Session session(dstutest::PB(), PBRecord(index), 13);
         dstutest::CheckRandomNumbers(session);
     }
 }
 
 TEST(DSTU4145PBExports, PreSignatures) {
-    Session session(dstutest::PB(), PBSpec(101), 14);
+    Session session(dstutest::PB(), PBRecord(101), 14);
     dstutest::CheckPreSignPath(session);
 }
 
 TEST(DSTU4145PBExports, PointsAndTheBasePointCheck) {
     for (uint16_t index : {101, 103}) {  // A = 1 and A = 0
         SCOPED_TRACE(index);
-        Session session(dstutest::PB(), PBSpec(index), 15);
+        Session session(dstutest::PB(), PBRecord(index), 15);
         dstutest::CheckPoints(session, 0);
     }
 }
 
 TEST(DSTU4145PBExports, OutputBuffersOneByteShort) {
-    Session session(dstutest::PB(), PBSpec(101), 16);
+    Session session(dstutest::PB(), PBRecord(101), 16);
     dstutest::CheckShortBuffers(session);
 }
 
 TEST(DSTU4145PBExports, StringsAtAndBeyondTheCapacity) {
-    Session session(dstutest::PB(), PBSpec(101), 17);
+    Session session(dstutest::PB(), PBRecord(101), 17);
     dstutest::CheckCapacity(session);
 }
 
 TEST(DSTU4145PBHandles, UncreatedAndDestroyedHandles) {
-    dstutest::CheckUncreatedHandles(dstutest::PB(), PBSpec(101));
+    dstutest::CheckUncreatedHandles(dstutest::PB(), PBRecord(101));
 }
 
 TEST(DSTU4145PBHandles, Lifecycle) {
-    dstutest::CheckLifecycle(dstutest::PB(), PBSpec(101));
+    dstutest::CheckLifecycle(dstutest::PB(), PBRecord(101));
 }
 
 // ---- what only the polynomial basis has --------------------------------------------------
@@ -216,7 +216,7 @@ TEST(DSTU4145PBField, CreationArguments) {
 // Unpacking on the A = 0 curve: a packed value of 1 leaves x = 0, whose inversion fails;
 // zero gives (0, sqrt(B)).
 TEST(DSTU4145PBField, UnpackingSpecialValues) {
-    Session session(dstutest::PB(), PBSpec(103), 18);
+    Session session(dstutest::PB(), PBRecord(103), 18);
     const uint32_t bytes = session.ElementBytes();
     GuardedBuffer x(bytes), y(bytes);
     uint16_t code = 0;
@@ -231,12 +231,13 @@ TEST(DSTU4145PBField, UnpackingSpecialValues) {
     ASSERT_EQ(QIRVALEDSTU4145PBSignCurveUnPackPoint(x.data(), bytes, y.data(), bytes,
                                                     session.curve(), &zero, 1, &code),
               0u);
-    const CurveSpec& spec = session.spec();
-    const PBBaseField field(PBBaseField::PolynomialFromExponents(spec.m, spec.k, spec.j, spec.l));
+    const CurveRecord& record = session.record();
+    const PBBaseField field(
+        PBBaseField::PolynomialFromExponents(record.m, record.k, record.j, record.l));
     EXPECT_TRUE(dstutest::IsZero(x.bytes()));
     const Bytes yBytes = y.bytes();
     EXPECT_EQ(field.Square(PBBaseField::ElementFromBytes(yBytes.data(), bytes)),
-              PBBaseField::ElementFromBytes(spec.b.data(), uint32_t(spec.b.size())));
+              PBBaseField::ElementFromBytes(record.b.data(), uint32_t(record.b.size())));
 }
 
 // An even degree: base points, keys and signatures work, with n the number of points of the
@@ -258,9 +259,9 @@ TEST(DSTU4145PBField, EvenDegreeCurve) {
         solvable[xv] = PBBaseField::IsZero(field.Trace(beta));
         if (solvable[xv]) points += 2;
     }
-    CurveSpec spec{
+    CurveRecord record{
         0, m, k, 0, 0, 1, Bytes{0xA5, 0x02}, Bytes{uint8_t(points), uint8_t(points >> 8)}};
-    Session session(dstutest::PB(), spec, 19);
+    Session session(dstutest::PB(), record, 19);
     // Every U with a root gives a base point that passes the check; the others give 99.
     for (uint32_t uv = 1; uv < 64; ++uv) {
         const Bytes u{uint8_t(uv)};

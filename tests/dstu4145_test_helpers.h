@@ -20,7 +20,7 @@ using qirvale_test::Bytes;
 using qirvale_test::GuardedBuffer;
 
 // The arguments of field and curve creation, from a standard record.
-struct CurveSpec {
+struct CurveRecord {
     uint16_t index;
     uint16_t m, k, j, l;  // k, j, l: polynomial basis only
     uint16_t a;
@@ -28,36 +28,36 @@ struct CurveSpec {
     Bytes n;
 };
 
-inline CurveSpec PBSpec(uint16_t index) {
+inline CurveRecord PBRecord(uint16_t index) {
     const PBCurveInfo* info = QIRVALEDSTU4145DataPBCurveInfoPtr(index);
     if (info == nullptr) throw std::runtime_error("no PB curve " + std::to_string(index));
-    return CurveSpec{index,
-                     info->m,
-                     info->k,
-                     info->j,
-                     info->l,
-                     info->coefficientA,
-                     Bytes(info->coefficientB, info->coefficientB + info->coefficientBLength),
-                     Bytes(info->order, info->order + info->orderLength)};
+    return CurveRecord{index,
+                       info->m,
+                       info->k,
+                       info->j,
+                       info->l,
+                       info->coefficientA,
+                       Bytes(info->coefficientB, info->coefficientB + info->coefficientBLength),
+                       Bytes(info->order, info->order + info->orderLength)};
 }
 
-inline CurveSpec ONBSpec(uint16_t index) {
+inline CurveRecord ONBRecord(uint16_t index) {
     const ONBCurveInfo* info = QIRVALEDSTU4145DataONBCurveInfoPtr(index);
     if (info == nullptr) throw std::runtime_error("no ONB curve " + std::to_string(index));
-    return CurveSpec{index,
-                     info->m,
-                     0,
-                     0,
-                     0,
-                     info->coefficientA,
-                     Bytes(info->coefficientB, info->coefficientB + info->coefficientBLength),
-                     Bytes(info->order, info->order + info->orderLength)};
+    return CurveRecord{index,
+                       info->m,
+                       0,
+                       0,
+                       0,
+                       info->coefficientA,
+                       Bytes(info->coefficientB, info->coefficientB + info->coefficientBLength),
+                       Bytes(info->order, info->order + info->orderLength)};
 }
 
 // The exports of one family.
 struct Family {
     const char* name;
-    uint32_t (*createField)(DSTU4145BaseFieldHandle*, const CurveSpec&);
+    uint32_t (*createField)(DSTU4145BaseFieldHandle*, const CurveRecord&);
     decltype(&QIRVALEDSTU4145PBSignBaseFieldAllocate) fieldAllocate;
     decltype(&QIRVALEDSTU4145PBSignBaseFieldSizeOf) fieldSizeOf;
     decltype(&QIRVALEDSTU4145PBSignBaseFieldFree) fieldFree;
@@ -88,10 +88,10 @@ struct Family {
     decltype(&QIRVALEDSTU4145PBSignVerifyHash) verifyHash;
 };
 
-inline uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, const CurveSpec& s) {
+inline uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, const CurveRecord& s) {
     return QIRVALEDSTU4145PBSignBaseFieldCreate(field, s.m, s.k, s.j, s.l);
 }
-inline uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, const CurveSpec& s) {
+inline uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, const CurveRecord& s) {
     return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, s.m);
 }
 
@@ -207,18 +207,18 @@ class Random {
 // elements and a key pair; destroyed and freed at the end.
 class Session {
   public:
-    Session(const Family& family, const CurveSpec& spec, uint64_t seed = 1)
-        : family_(family), spec_(spec), random_(seed) {
+    Session(const Family& family, const CurveRecord& record, uint64_t seed = 1)
+        : family_(family), record_(record), random_(seed) {
         field_ = family.fieldAllocate();
         curve_ = family.curveAllocate();
         const bool created =
-            family.createField(field_, spec) == 0 &&
-            family.curveCreate(curve_, field_, spec.a, spec.b.data(), uint32_t(spec.b.size()),
-                               spec.n.data(), uint32_t(spec.n.size())) == 0;
+            family.createField(field_, record) == 0 &&
+            family.curveCreate(curve_, field_, record.a, record.b.data(), uint32_t(record.b.size()),
+                               record.n.data(), uint32_t(record.n.size())) == 0;
         if (!created) {
             Release();
             throw std::runtime_error(std::string(family.name) + " curve " +
-                                     std::to_string(spec.index) + " not created");
+                                     std::to_string(record.index) + " not created");
         }
     }
     ~Session() { Release(); }
@@ -226,18 +226,18 @@ class Session {
     Session& operator=(const Session&) = delete;
 
     const Family& family() const { return family_; }
-    const CurveSpec& spec() const { return spec_; }
+    const CurveRecord& record() const { return record_; }
     DSTU4145CurveHandle* curve() { return curve_; }
     DSTU4145BaseFieldHandle* field() { return field_; }
     Random& random() { return random_; }
-    uint32_t ElementBytes() const { return (spec_.m + 7u) / 8u; }
-    uint32_t OrderBits() const { return BitLength(spec_.n); }
-    uint32_t SignatureBytes() const { return 2 * uint32_t(SignificantLength(spec_.n)); }
+    uint32_t ElementBytes() const { return (record_.m + 7u) / 8u; }
+    uint32_t OrderBits() const { return BitLength(record_.n); }
+    uint32_t SignatureBytes() const { return 2 * uint32_t(SignificantLength(record_.n)); }
 
     // Random elements U until generation succeeds; the number of attempts is returned.
     int GenerateBasePoint(Bytes& x, Bytes& y) {
         for (int attempt = 1; attempt <= 64; ++attempt) {
-            const Bytes u = random_.NonZeroBits(spec_.m);
+            const Bytes u = random_.NonZeroBits(record_.m);
             x.assign(ElementBytes(), 0);
             y.assign(ElementBytes(), 0);
             uint16_t code = 0;
@@ -310,7 +310,7 @@ class Session {
     }
 
     const Family& family_;
-    CurveSpec spec_;
+    CurveRecord record_;
     Random random_;
     DSTU4145BaseFieldHandle* field_ = nullptr;
     DSTU4145CurveHandle* curve_ = nullptr;
