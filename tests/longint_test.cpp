@@ -570,11 +570,6 @@ uint32_t Digits(uint32_t bits) {
     return (bits + 15) / 16;
 }
 
-// The normalising shift of a divisor of at least two digits.
-uint32_t NormalisingShift(const LongIntegerClass& d) {
-    return (16 - d.BitLength() % 16) % 16;
-}
-
 // Runs an operation and names its outcome: the big-endian hex of the result, or the exception.
 template <class Operation>
 std::string Outcome(Operation operation) {
@@ -759,6 +754,11 @@ class Mpz {
   private:
     mpz_t z_;
 };
+
+// The normalising shift of a divisor of at least two digits.
+uint32_t NormalisingShift(const LongIntegerClass& d) {
+    return (16 - d.BitLength() % 16) % 16;
+}
 
 TEST(LongIntegerGmp, AddSubtract) {
     Operands ops(1);

@@ -218,9 +218,10 @@ class LongIntegerClass {
     // 512, even if the product would need one digit less.
     LongIntegerClass Multiply(const LongIntegerClass& other) const;
     // quotient = this div divisor, remainder = this mod divisor (both may not alias this or
-    // divisor). DivideByZeroExceptionClass for a zero divisor. With a divisor of two or more
-    // digits, OutOfMemoryExceptionClass when BitLength() + s > 8176, s being the shift that
-    // sets the top bit of the divisor's top digit.
+    // divisor). DivideByZeroExceptionClass for a zero divisor (quotient and remainder then
+    // untouched); otherwise the quotient is zeroed first. With a divisor of m >= 2 digits and
+    // a dividend of at least m digits, OutOfMemoryExceptionClass when BitLength() + s > 8176,
+    // s being the shift that sets the top bit of the divisor's top digit.
     void DivMod(const LongIntegerClass& divisor, LongIntegerClass& quotient,
                 LongIntegerClass& remainder) const;
     LongIntegerClass Divide(const LongIntegerClass& divisor) const;

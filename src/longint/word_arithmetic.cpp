@@ -48,55 +48,52 @@ void StoreDigits(uint16_t* digits, uint32_t n, const Word* words) {
 }
 
 void MulWords(Word* r, const Word* a, uint32_t na, const Word* b, uint32_t nb) {
-    // Each step adds at most (2^w - 1)^2 + 2 (2^w - 1) = 2^2w - 1: no overflow.
-    Word carry = 0;
-    for (uint32_t j = 0; j < nb; ++j) {
-        const DoubleWord t = static_cast<DoubleWord>(a[0]) * b[j] + carry;
-        r[j] = static_cast<Word>(t);
-        carry = static_cast<Word>(t >> kWordBits);
-    }
-    r[nb] = carry;
-    for (uint32_t i = 1; i < na; ++i) {
-        const Word ai = a[i];
-        carry = 0;
-        for (uint32_t j = 0; j < nb; ++j) {
-            const DoubleWord t = static_cast<DoubleWord>(ai) * b[j] + r[i + j] + carry;
-            r[i + j] = static_cast<Word>(t);
-            carry = static_cast<Word>(t >> kWordBits);
+    // Column by column (product scanning): the products of column c = i + j are summed in a
+    // three-word accumulator, so the carries do not chain from one multiplication to the next.
+    DoubleWord accumulator = 0;
+    Word overflow = 0;
+    for (uint32_t c = 0; c + 1 < na + nb; ++c) {
+        const uint32_t first = c + 1 > nb ? c + 1 - nb : 0;
+        const uint32_t last = c < na - 1 ? c : na - 1;
+        for (uint32_t i = first; i <= last; ++i) {
+            const DoubleWord p = static_cast<DoubleWord>(a[i]) * b[c - i];
+            accumulator += p;
+            overflow += accumulator < p;
         }
-        r[i + nb] = carry;
+        r[c] = static_cast<Word>(accumulator);
+        accumulator = (accumulator >> kWordBits) | (static_cast<DoubleWord>(overflow) << kWordBits);
+        overflow = 0;
     }
+    r[na + nb - 1] = static_cast<Word>(accumulator);
 }
 
 void SquareWords(Word* r, const Word* a, uint32_t n) {
-    // The products a[i] a[j] with i < j once, doubled, plus the squares on the diagonal.
-    std::memset(r, 0, 2 * n * sizeof(Word));
-    for (uint32_t i = 0; i + 1 < n; ++i) {
-        const Word ai = a[i];
-        Word carry = 0;
-        for (uint32_t j = i + 1; j < n; ++j) {
-            const DoubleWord t = static_cast<DoubleWord>(ai) * a[j] + r[i + j] + carry;
-            r[i + j] = static_cast<Word>(t);
-            carry = static_cast<Word>(t >> kWordBits);
+    // Column by column as in MulWords; each product a[i] a[j] with i < j is formed once and
+    // counted twice, the squares a[i]^2 once.
+    DoubleWord accumulator = 0;
+    Word overflow = 0;
+    for (uint32_t c = 0; c + 1 < 2 * n; ++c) {
+        DoubleWord cross = 0;
+        Word crossOverflow = 0;
+        for (uint32_t i = c + 1 > n ? c + 1 - n : 0; i < c - i; ++i) {
+            const DoubleWord p = static_cast<DoubleWord>(a[i]) * a[c - i];
+            cross += p;
+            crossOverflow += cross < p;
         }
-        r[i + n] = carry;
+        crossOverflow = (crossOverflow << 1) | static_cast<Word>(cross >> (2 * kWordBits - 1));
+        cross <<= 1;
+        if (c % 2 == 0) {
+            const DoubleWord square = static_cast<DoubleWord>(a[c / 2]) * a[c / 2];
+            cross += square;
+            crossOverflow += cross < square;
+        }
+        accumulator += cross;
+        overflow += crossOverflow + (accumulator < cross);
+        r[c] = static_cast<Word>(accumulator);
+        accumulator = (accumulator >> kWordBits) | (static_cast<DoubleWord>(overflow) << kWordBits);
+        overflow = 0;
     }
-    Word top = 0;
-    for (uint32_t i = 0; i < 2 * n; ++i) {
-        const Word w = r[i];
-        r[i] = (w << 1) | top;
-        top = w >> (kWordBits - 1);
-    }
-    Word carry = 0;
-    for (uint32_t i = 0; i < n; ++i) {
-        const DoubleWord sq = static_cast<DoubleWord>(a[i]) * a[i];
-        DoubleWord t = static_cast<DoubleWord>(r[2 * i]) + static_cast<Word>(sq) + carry;
-        r[2 * i] = static_cast<Word>(t);
-        t = static_cast<DoubleWord>(r[2 * i + 1]) + static_cast<Word>(sq >> kWordBits) +
-            static_cast<Word>(t >> kWordBits);
-        r[2 * i + 1] = static_cast<Word>(t);
-        carry = static_cast<Word>(t >> kWordBits);
-    }
+    r[2 * n - 1] = static_cast<Word>(accumulator);
 }
 
 void DivModWords(Word* q, Word* r, const Word* u, uint32_t nu, const Word* v, uint32_t nv) {
@@ -204,42 +201,56 @@ void MontgomeryContext::Square(Word* r, const Word* a) {
 
 void MontgomeryContext::Reduce(Word* r) {
     // t (2k words) < m R. Adding q_i m 2^(w i) for i = 0 .. k - 1, with q_i chosen to clear
-    // word i, makes t divisible by R; t / R < 2m then takes one conditional subtraction.
+    // word i, makes t divisible by R, and t / R < 2m. Column by column: column c sums t[c]
+    // and the products q_j m[c - j]; the multipliers q_j replace the words t[j] they cleared,
+    // and the words of t / R go to t[0 .. k) once those multipliers are no longer needed.
     const uint32_t k = k_;
     const Word* m = m_;
     Word* t = t_;
-    Word top = 0;  // carry into word i + k + 1, pending from step i
-    for (uint32_t i = 0; i < k; ++i) {
-        const Word q = t[i] * mInverse_;
-        Word carry = 0;
-        for (uint32_t j = 0; j < k; ++j) {
-            const DoubleWord x = static_cast<DoubleWord>(q) * m[j] + t[i + j] + carry;
-            t[i + j] = static_cast<Word>(x);
-            carry = static_cast<Word>(x >> kWordBits);
-        }
-        const DoubleWord x = static_cast<DoubleWord>(t[i + k]) + carry + top;
-        t[i + k] = static_cast<Word>(x);
-        top = static_cast<Word>(x >> kWordBits);
+    DoubleWord accumulator = 0;
+    Word overflow = 0;
+    auto add = [&](DoubleWord x) {
+        accumulator += x;
+        overflow += accumulator < x;
+    };
+    auto shift = [&] {
+        accumulator = (accumulator >> kWordBits) | (static_cast<DoubleWord>(overflow) << kWordBits);
+        overflow = 0;
+    };
+    for (uint32_t c = 0; c < k; ++c) {
+        add(t[c]);
+        for (uint32_t j = 0; j < c; ++j) add(static_cast<DoubleWord>(t[j]) * m[c - j]);
+        const Word q = static_cast<Word>(accumulator) * mInverse_;
+        add(static_cast<DoubleWord>(q) * m[0]);  // clears the low word
+        t[c] = q;
+        shift();
     }
-    // (top, t[k .. 2k)) < 2m. Subtract m into t[0 .. k), whose words are no longer needed; keep
-    // the difference unless it borrowed beyond the top word (the value was below m). The
-    // choice is made with a mask, not a branch.
-    const Word* high = t + k;
+    for (uint32_t c = k; c < 2 * k; ++c) {
+        add(t[c]);
+        for (uint32_t j = c - k + 1; j < k; ++j) add(static_cast<DoubleWord>(t[j]) * m[c - j]);
+        t[c - k] = static_cast<Word>(accumulator);
+        shift();
+    }
+    const Word top = static_cast<Word>(accumulator);
+    // (top, t[0 .. k)) < 2m. Subtract m into t[k .. 2k); keep the difference unless it
+    // borrowed beyond the top word (the value was below m). The choice is made with a mask,
+    // not a branch.
+    Word* difference = t + k;
     Word borrow = 0;
     for (uint32_t j = 0; j < k; ++j) {
-        const Word x = high[j] - m[j];
-        const Word b1 = high[j] < m[j];
-        t[j] = x - borrow;
+        const Word x = t[j] - m[j];
+        const Word b1 = t[j] < m[j];
+        difference[j] = x - borrow;
         borrow = b1 | (x < borrow);
     }
-    const Word keepHigh = MaskIfZero(top) & (Word(0) - borrow);
-    for (uint32_t j = 0; j < k; ++j) r[j] = (high[j] & keepHigh) | (t[j] & ~keepHigh);
+    const Word keep = MaskIfZero(top) & (Word(0) - borrow);
+    for (uint32_t j = 0; j < k; ++j) r[j] = (t[j] & keep) | (difference[j] & ~keep);
 }
 
 namespace {
 
 // r[0 .. k) = u mod m for u of nu words (any nu <= kMaxWords).
-void Reduce(Word* r, const Word* u, uint32_t nu, const Word* m, uint32_t k) {
+void ReduceWords(Word* r, const Word* u, uint32_t nu, const Word* m, uint32_t k) {
     while (nu > 0 && u[nu - 1] == 0) --nu;
     if (nu < k) {
         std::memset(r, 0, k * sizeof(Word));
@@ -273,10 +284,10 @@ void MontgomeryModExp(Word* result, const Word* a, uint32_t na, const LongIntege
     Word scratch[kMaxWords];
     std::memset(scratch, 0, k * sizeof(Word));
     scratch[k] = 1;
-    Reduce(table, scratch, k + 1, m, k);  // R mod m
+    ReduceWords(table, scratch, k + 1, m, k);  // R mod m
     std::memset(scratch, 0, k * sizeof(Word));
     std::memcpy(scratch + k, a, na * sizeof(Word));
-    Reduce(table + k, scratch, k + na, m, k);  // a R mod m
+    ReduceWords(table + k, scratch, k + na, m, k);  // a R mod m
     for (uint32_t i = 2; i < entries; ++i)
         context.Multiply(table + i * k, table + (i - 1) * k, table + k);
 
