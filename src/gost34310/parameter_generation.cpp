@@ -126,7 +126,10 @@ uint16_t ShortProcedure(uint32_t t, WordGenerator& generator, LongIntegerClass& 
 
 uint16_t LongProcedure(uint32_t tp, uint32_t tq, WordGenerator& generator, LongIntegerClass& p,
                        LongIntegerClass& q, uint32_t cofactorBits) {
-    // q has max(tq, 1) bits and is at least 2^(tq - 1); Q is above 2^(cofactorBits - 1).
+    // The checks come in the order in which an unbounded search would meet them: q's size,
+    // then the candidate range, then p's size. q >= 2^(max(tq, 1) - 1) and
+    // Q > 2^(cofactorBits - 1), so for tp < max(tq, 1) + cofactorBits every qQ >= 2^(tp - 1)
+    // and even the smallest candidate, 2qQ + 1, exceeds 2^tp.
     if (tq > MaxPrimeBits) throw OutOfMemoryExceptionClass();
     if (tp < std::max(tq, 1u) + cofactorBits) return ResultCodeBadValue;
     if (tp > MaxPrimeBits) throw OutOfMemoryExceptionClass();
