@@ -1,13 +1,25 @@
 # Checks the export table of a cross-built DLL (objdump -p) against the module definition:
 # every listed name is exported, nothing else is, and names match exactly (no decoration).
 # Usage: cmake -DOBJDUMP=... -DDLL=... -DDEF=... -P CheckDllExports.cmake
+cmake_minimum_required(VERSION 3.21)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
 
-# Names in the [Ordinal/Name Pointer] Table section: lines like "	[   0] QIRVALE...".
-string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" rows "${dump}")
+# Names in the [Ordinal/Name Pointer] Table section, which ends at the next blank line: lines
+# like "	[   0] QIRVALE...". Other sections (the export address table, base relocations) have
+# rows of the same shape, so the search is confined to this one.
+set(table "")
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table" start)
+if(NOT start EQUAL -1)
+  string(SUBSTRING "${dump}" ${start} -1 table)
+  string(FIND "${table}" "\n\n" end)
+  if(NOT end EQUAL -1)
+    string(SUBSTRING "${table}" 0 ${end} table)
+  endif()
+endif()
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" rows "${table}")
 set(exported)
 foreach(row ${rows})
   string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${row}")

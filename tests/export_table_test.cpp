@@ -58,7 +58,8 @@ std::set<std::string> ReadHeaderDeclarations() {
 // Defined dynamic symbols of the shared library, as `nm -D` lists them.
 std::set<std::string> ReadDynamicSymbols() {
     std::set<std::string> symbols;
-    const std::string command = std::string("nm -D --defined-only '") + QIRVALE_SHARED_LIBRARY + "'";
+    const std::string command =
+        std::string("nm -D --defined-only '") + QIRVALE_SHARED_LIBRARY + "'";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return symbols;
     char buffer[512];
@@ -72,7 +73,7 @@ std::set<std::string> ReadDynamicSymbols() {
 }
 
 class ExportTable : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         handle_ = dlopen(QIRVALE_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle_, nullptr) << dlerror();

@@ -15,8 +15,9 @@
 #define QIRVALE_EXPORT(type) extern "C" QIRVALE_API type QIRVALE_CALL
 
 #if defined(_WIN32) || defined(__CYGWIN__)
-#define QIRVALE_EXPORT_ALIAS(alias, target)
+#define QIRVALE_EXPORT_ALIAS(aliasName, targetName)
 #else
-#define QIRVALE_EXPORT_ALIAS(alias, target) \
-    extern "C" decltype(target) alias __attribute__((alias(#target)))
+// (The parameters must not be called `alias`: the attribute's own name would be replaced.)
+#define QIRVALE_EXPORT_ALIAS(aliasName, targetName) \
+    extern "C" decltype(targetName) aliasName __attribute__((__alias__(#targetName)))
 #endif

@@ -30,7 +30,7 @@ constexpr uint32_t LongIntegerMaxDigits = 512;
 constexpr uint32_t LongIntegerMaxBytes = 2 * LongIntegerMaxDigits;
 
 class LongIntegerClass {
-public:
+  public:
     // ---- construction, copying, destruction -------------------------------------------
 
     // The value 0.
@@ -218,9 +218,10 @@ public:
     // 512, even if the product would need one digit less.
     LongIntegerClass Multiply(const LongIntegerClass& other) const;
     // quotient = this div divisor, remainder = this mod divisor (both may not alias this or
-    // divisor). DivideByZeroExceptionClass for a zero divisor. With a divisor of two or more
-    // digits, OutOfMemoryExceptionClass when BitLength() + s > 8176, s being the shift that
-    // sets the top bit of the divisor's top digit.
+    // divisor). DivideByZeroExceptionClass for a zero divisor (quotient and remainder then
+    // untouched); otherwise the quotient is zeroed first. With a divisor of m >= 2 digits and
+    // a dividend of at least m digits, OutOfMemoryExceptionClass when BitLength() + s > 8176,
+    // s being the shift that sets the top bit of the divisor's top digit.
     void DivMod(const LongIntegerClass& divisor, LongIntegerClass& quotient,
                 LongIntegerClass& remainder) const;
     LongIntegerClass Divide(const LongIntegerClass& divisor) const;
@@ -233,8 +234,8 @@ public:
     // base ^ exponent mod m. Exponent 0 gives 1 whatever m is; exponent 1 gives base
     // unreduced; m = 0 with an exponent of two or more bits raises
     // DivideByZeroExceptionClass.
-    static LongIntegerClass ModExp(const LongIntegerClass& base,
-                                   const LongIntegerClass& exponent, const LongIntegerClass& m);
+    static LongIntegerClass ModExp(const LongIntegerClass& base, const LongIntegerClass& exponent,
+                                   const LongIntegerClass& m);
 
     LongIntegerClass& operator*=(const LongIntegerClass& other) {
         *this = Multiply(other);
@@ -254,7 +255,7 @@ public:
         return a.Modulo(b);
     }
 
-private:
+  private:
     uint16_t digits[LongIntegerMaxDigits];
     mutable uint32_t digitCount;
 };
