@@ -57,12 +57,12 @@ TEST(SelfTest, HashDetectsEveryChangedAnswerByte) {
     }
 }
 
-// Parameter generation dominates this test's cost, so every stored answer is corrupted at a
-// few positions (first, last and one that moves through the value) rather than at all of them.
+// Parameter generation dominates this test's cost, so every stored answer is corrupted at one
+// position (moving through the values: first bytes, last bytes, middle bytes) rather than at all.
 TEST(SelfTest, Gost34310DetectsChangedAnswers) {
     auto run = [](const Gost34310SelfTestVectors& v) { return RunGost34310SelfTest(v); };
     using V = Gost34310SelfTestVectors;
-    std::size_t moving = 3;
+    std::size_t moving = 0;
     auto check = [&](auto field, std::size_t size, const char* name) {
         for (std::size_t i : {std::size_t{0}, size - 1, moving % size}) {
             EXPECT_NE(RunCorrupted(kGost34310SelfTestVectors, field, i, run), 0u)
