@@ -34,7 +34,8 @@ std::vector<uint8_t> ReadFile(const char* path) {
 
 void WriteFile(const char* path, const std::vector<uint8_t>& data) {
     std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr || std::fwrite(data.data(), 1, data.size(), file) != data.size() ||
+    if (file == nullptr ||
+        (!data.empty() && std::fwrite(data.data(), 1, data.size(), file) != data.size()) ||
         std::fclose(file) != 0) {
         std::perror(path);
         std::exit(2);
@@ -85,7 +86,9 @@ int main(int argc, char** argv) {
         const std::vector<uint8_t> data = ReadFile(argv[2]);
         GOST34311HashStateHeader state;
         QIRVALEGOST34311HashInit(&state, QIRVALEGOST34311HashStdSampleSBoxPtr(), nullptr);
-        QIRVALEGOST34311HashAction(&state, data.data(), static_cast<uint32_t>(data.size()));
+        if (!data.empty()) {
+            QIRVALEGOST34311HashAction(&state, data.data(), static_cast<uint32_t>(data.size()));
+        }
         uint8_t digest[QIRVALE_GOST34311_HASH_SIZE];
         QIRVALEGOST34311HashDone(&state, digest);
         for (uint8_t byte : digest) std::printf("%02x", byte);
