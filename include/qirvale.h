@@ -295,21 +295,25 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145RNGHeaderSizeOf(void);
  * GOST 34.310-95 domain parameters
  *
  * p, q and a are written little-endian and zero-padded to the buffer length. Outputs are
- * written only on success.
+ * written only on success. The same arguments always give the same result. Sizes (t, tp, tq)
+ * above 4080 bits exceed the capacity of the arithmetic: ResultCodeInternalFailure at once.
  * ------------------------------------------------------------------------------------- */
 
 /** Short procedure, 16-bit generator: p of t bits and q of about t/2 bits from seed x0 and
- *  odd constant c. Codes: ResultCodeBadSeed (x0 or c zero, c even), ResultCodeBufferTooSmall
- *  (neither buffer written), ResultCodeBadValue (a size for which no parameters exist),
- *  ResultCodeInternalFailure. */
+ *  odd constant c (t <= 16: the smallest prime of t bits and q = 0). Codes, in order:
+ *  ResultCodeBadSeed (x0 or c zero, c even), ResultCodeBadValue (the seed leads the search
+ *  into a cycle of failing attempts), ResultCodeInternalFailure, ResultCodeBufferTooSmall
+ *  (neither buffer written). */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ16Short(
     uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t t, uint16_t x0,
     uint16_t c, uint16_t* errorCode);
-/** Short procedure, 32-bit generator. */
+/** Short procedure, 32-bit generator (x0 and c checked on 32 bits; t <= 32 gives no q). */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ32Short(
     uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t t, uint32_t x0,
     uint32_t c, uint16_t* errorCode);
-/** Long procedure, 16-bit generator: p of tp bits, q of tq bits. */
+/** Long procedure, 16-bit generator: p of tp bits, q of tq bits (q divides p - 1, with a
+ *  512-bit prime cofactor). Codes as the short procedure; ResultCodeBadValue also when
+ *  tp < max(tq, 1) + 512, for which no p exists. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ16Long(
     uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t tp, uint16_t tq,
     uint16_t x0, uint16_t c, uint16_t* errorCode);
@@ -317,7 +321,9 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ16Long
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ32Long(
     uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t tp, uint16_t tq,
     uint32_t x0, uint32_t c, uint16_t* errorCode);
-/** a = d^((p-1)/q) mod p for the first d >= 2 that gives a != 1. */
+/** a = d^((p-1)/q) mod p for the first d >= 2 that gives a != 1 (a = 1 when every d < p - 1
+ *  gives 1). p and q are not checked; ResultCodeBadValue when no d up to 1024 gives a != 1
+ *  and larger d remain (degenerate p and q), ResultCodeInternalFailure for p = 0 or q = 0. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParameterA(
     uint8_t* a, uint32_t aLength, const uint8_t* p, uint32_t pLength, const uint8_t* q,
     uint32_t qLength, uint16_t* errorCode);
@@ -344,7 +350,8 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePublicKey(
     uint8_t* y, uint32_t yLength, const uint8_t* p, uint32_t pLength, const uint8_t* a,
     uint32_t aLength, const uint8_t* x, uint32_t xLength, uint16_t* errorCode);
 /** Signs hash H with private key x and per-signature random number k (0 < k < q) into the
- *  64-byte `signature`. ResultCodeBadValue for an unusable k (draw another). */
+ *  64-byte `signature`; H mod q = 0 is signed as H = 1. ResultCodeBadValue for q of more than
+ *  256 bits and for an unusable k (draw another); nothing is written then. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignSignHash(
     uint8_t* signature, const uint8_t* p, uint32_t pLength, const uint8_t* q, uint32_t qLength,
     const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength,

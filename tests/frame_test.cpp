@@ -23,9 +23,9 @@ TEST(Boundary, SuccessClearsAStaleErrorCode) {
 }
 
 TEST(Boundary, CodesMapToStatuses) {
-    for (uint16_t expected : {ResultCodeBadSeed, ResultCodeBufferTooSmall,
-                              ResultCodeSignatureOutOfRange, ResultCodeRandomTooLong,
-                              ResultCodeBadSignatureLength, ResultCodeBadValue}) {
+    for (uint16_t expected :
+         {ResultCodeBadSeed, ResultCodeBufferTooSmall, ResultCodeSignatureOutOfRange,
+          ResultCodeRandomTooLong, ResultCodeBadSignatureLength, ResultCodeBadValue}) {
         uint16_t code = 0;
         EXPECT_EQ(GuardedStatus(&code, nullptr, [&] { return expected; }), 1u);
         EXPECT_EQ(code, expected);
@@ -52,11 +52,12 @@ TEST(Boundary, EveryExceptionBecomesInternalFailure) {
     auto check = [](auto thrower) {
         uint16_t code = 0;
         uint8_t flag = 0;
-        EXPECT_EQ(GuardedStatus(&code, &flag, [&]() -> uint16_t {
-                      flag = 1;  // an accepting body that fails afterwards
-                      thrower();
-                      return ResultCodeNone;
-                  }),
+        EXPECT_EQ(GuardedStatus(&code, &flag,
+                                [&]() -> uint16_t {
+                                    flag = 1;  // an accepting body that fails afterwards
+                                    thrower();
+                                    return ResultCodeNone;
+                                }),
                   1u);
         EXPECT_EQ(code, ResultCodeInternalFailure);
         EXPECT_EQ(flag, 0);
@@ -83,14 +84,13 @@ TEST(Boundary, StatusOnlyShapeHasNoErrorCode) {
 }
 
 TEST(ExceptionClasses, AllDeriveFromTheGeneralClass) {
-    EXPECT_TRUE((std::is_base_of_v<QIRVALE::GeneralExceptionClass,
-                                   QIRVALE::IntegerOverflowExceptionClass>));
-    EXPECT_TRUE((std::is_base_of_v<QIRVALE::GeneralExceptionClass,
-                                   QIRVALE::DivideByZeroExceptionClass>));
-    EXPECT_TRUE((std::is_base_of_v<QIRVALE::GeneralExceptionClass,
-                                   QIRVALE::OutOfMemoryExceptionClass>));
+    EXPECT_TRUE((
+        std::is_base_of_v<QIRVALE::GeneralExceptionClass, QIRVALE::IntegerOverflowExceptionClass>));
     EXPECT_TRUE(
-        (std::is_base_of_v<QIRVALE::GeneralExceptionClass, QIRVALE::AssertExceptionClass>));
+        (std::is_base_of_v<QIRVALE::GeneralExceptionClass, QIRVALE::DivideByZeroExceptionClass>));
+    EXPECT_TRUE(
+        (std::is_base_of_v<QIRVALE::GeneralExceptionClass, QIRVALE::OutOfMemoryExceptionClass>));
+    EXPECT_TRUE((std::is_base_of_v<QIRVALE::GeneralExceptionClass, QIRVALE::AssertExceptionClass>));
     EXPECT_TRUE(std::is_empty_v<QIRVALE::AssertExceptionClass>);
     EXPECT_TRUE(std::is_trivially_copyable_v<QIRVALE::OutOfMemoryExceptionClass>);
     EXPECT_FALSE(std::is_polymorphic_v<QIRVALE::GeneralExceptionClass>);
