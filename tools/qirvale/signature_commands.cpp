@@ -91,13 +91,13 @@ ExitStatus RunVerify(const Arguments& args) {
     const std::string sigPath = args.Required("sig");
 
     const PublicKey key = ReadPublicKey(pubPath);
-    const SecretBytes sigText = ReadSmallFile(sigPath, kKeyFileLimit, "signature file");
-    const SignatureFile signature = ParseSignature(sigText.view(), DisplayName(sigPath), key.curve);
     const Curve curve(key.curve);
     if (const std::optional<std::string> problem = ProblemWithPublicKey(curve, key)) {
         Fail(ExitStatus::kMalformed,
              DisplayName(pubPath) + ": malformed public key file: " + *problem);
     }
+    const SecretBytes sigText = ReadSmallFile(sigPath, kKeyFileLimit, "signature file");
+    const SignatureFile signature = ParseSignature(sigText.view(), DisplayName(sigPath), key.curve);
 
     InputFile input(document);
     const Digest digest = HashFile(input, hashParameters);
