@@ -10,6 +10,8 @@
 //        are kept, which XORs the data with the prefix of a whole gamma block.
 //   mac  the data followed by zeros up to a multiple of 8 (an empty file is one zero block).
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "commands.h"
 #include "io.h"
@@ -112,8 +114,16 @@ std::optional<std::size_t> UnpaddedLength(const uint8_t* block) {
 
 ExitStatus Transform(const Arguments& args, bool encrypt) {
     const CipherOptions options = LoadCipherOptions(args);
-    InputFile input(args.operands().empty() ? "-" : args.operands()[0]);
-    OutputFile output(args.Value("out").value_or("-"), OutputFile::Existing::kReplace);
+    const std::string inputPath = args.operands().empty() ? "-" : args.operands()[0];
+    const std::string outputPath = args.Value("out").value_or("-");
+    // Opening the output empties it: it must not be the input.
+    std::error_code error;
+    if (inputPath != "-" && outputPath != "-" &&
+        std::filesystem::equivalent(inputPath, outputPath, error)) {
+        args.UsageError("--out names the input file");
+    }
+    InputFile input(inputPath);
+    OutputFile output(outputPath, OutputFile::Existing::kReplace);
     Cipher cipher(options.sBox, encrypt, options.mode, options.key,
                   options.iv.empty() ? nullptr : options.iv.data());
     const auto blocks = [&](uint8_t* data, std::size_t size) {

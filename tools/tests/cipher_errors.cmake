@@ -72,3 +72,9 @@ tool(0 mac --key good.key --bytes 8 empty.bin OUT out)
 expect_match("${out}" "^[0-9a-f]+  empty.bin\n$" "MAC of an empty file")
 tool(3 mac --key good.key missing.bin a.bin OUT out)
 expect_match("${out}" "^[0-9a-f]+  a.bin\n$" "MAC of the file after a missing one")
+
+# The output may not be the input: opening it would empty the input first.
+tool(2 encrypt --key good.key --mode ecb --out plain.bin plain.bin ERR err)
+expect_match("${err}" "--out names the input file" "output over the input")
+tool(2 encrypt --key good.key --mode ecb --out ./plain.bin plain.bin)
+expect_file_size(plain.bin 100 "the input after a refused encryption")
