@@ -104,22 +104,10 @@ TEST_F(ExportTable, TwinNamesShareOneBody) {
 TEST(ExportList, MatchesThePublicHeader) {
     const ExportList list = ReadDefinitionFile();
     const std::set<std::string> declared = ReadHeaderDeclarations();
+    EXPECT_GT(declared.size(), 100u);
     for (const std::string& name : list.names) EXPECT_TRUE(declared.count(name)) << name;
-}
-
-// Families whose every declared export must be listed (and so resolve in the library).
-TEST_F(ExportTable, CompleteFamiliesAreFullyExported) {
-    const ExportList list = ReadDefinitionFile();
-    const std::set<std::string> declared = ReadHeaderDeclarations();
-    for (const std::string prefix : {"QIRVALEGOST34310Sign"}) {
-        int count = 0;
-        for (const std::string& name : declared) {
-            if (name.compare(0, prefix.size(), prefix) != 0) continue;
-            ++count;
-            EXPECT_TRUE(list.names.count(name)) << name << " is not in the module definition";
-            EXPECT_NE(dlsym(handle_, name.c_str()), nullptr) << name;
-        }
-        EXPECT_GT(count, 0) << prefix;
+    for (const std::string& name : declared) {
+        EXPECT_TRUE(list.names.count(name)) << name << " is declared but not exported";
     }
 }
 
