@@ -61,21 +61,14 @@ void CheckKnownAnswer(Session& session, const KnownAnswer& v) {
     EXPECT_EQ(ToHex(signature), ToHex(v.signature));
 
     Bytes fe(session.ElementBytes());
-    const auto& f = session.family();
-    ASSERT_EQ(f.createPreSign(fe.data(), uint32_t(fe.size()), session.curve(), v.px.data(),
-                              uint32_t(v.px.size()), v.py.data(), uint32_t(v.py.size()), v.e.data(),
-                              uint32_t(v.e.size()), &code),
-              0u);
+    ASSERT_EQ(session.PreSign(fe.data(), uint32_t(fe.size()), v.e, &code), 0u);
     if (!v.fe.empty()) {
         EXPECT_EQ(ToHex(fe), ToHex(v.fe));
     }
     Bytes byPreSign(v.signature.size());
-    ASSERT_EQ(f.signHashByPreSign(byPreSign.data(), uint32_t(byPreSign.size()), session.curve(),
-                                  v.px.data(), uint32_t(v.px.size()), v.py.data(),
-                                  uint32_t(v.py.size()), v.hash.data(), uint32_t(v.hash.size()),
-                                  v.d.data(), uint32_t(v.d.size()), v.e.data(),
-                                  uint32_t(v.e.size()), fe.data(), uint32_t(fe.size()), &code),
-              0u);
+    ASSERT_EQ(
+        session.SignByPreSign(byPreSign.data(), uint32_t(byPreSign.size()), v.hash, v.e, fe, &code),
+        0u);
     EXPECT_EQ(ToHex(byPreSign), ToHex(v.signature));
 
     uint8_t verified = 0;
