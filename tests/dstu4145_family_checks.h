@@ -342,9 +342,10 @@ inline void CheckPreSignPath(Session& s) {
 
 // Pack / unpack round trips; a packed value differs from x at most in the compression bit;
 // unpackable values give code 9; and the base-point check rejects each kind of bad point.
-inline void CheckPoints(Session& s, uint32_t compressionBit) {
+inline void CheckPoints(Session& s) {
     s.MakeKeys();
     const Family& f = s.family();
+    const uint32_t compressionBit = std::string(f.name) == "PB" ? 0 : s.record().m - 1;
     const uint32_t bytes = s.ElementBytes();
     auto pack = [&](const Bytes& x, const Bytes& y) {
         Bytes packed(bytes);
@@ -520,9 +521,9 @@ inline void CheckShortBuffers(Session& s) {
 
 // Each byte-string argument, zero-padded to 1024 bytes, gives the same result as unpadded;
 // padded to 1025 bytes (2050 for a signature, whose halves are read), it gives status 1 (code
-// 9 where there is one), with nothing written. Exports of each kind: a check with a flag, the
-// longest argument list (with the P that SignHashByPreSign reads but does not use), and a
-// signature.
+// 9 where there is one), with nothing written. Exports of each kind: a check with a flag, an
+// integer, a field element, the longest argument list (with the P that SignHashByPreSign
+// reads but does not use), and a signature.
 inline void CheckCapacity(Session& s) {
     s.MakeKeys();
     const Family& f = s.family();
@@ -531,6 +532,8 @@ inline void CheckCapacity(Session& s) {
     Bytes fe(s.ElementBytes());
     uint16_t code = 0;
     ASSERT_EQ(s.PreSign(fe.data(), L(fe), e, &code), 0u);
+    Bytes packed(s.ElementBytes());
+    ASSERT_EQ(s.Pack(packed.data(), L(packed), s.px, s.py, &code), 0u);
     Bytes signature(s.SignatureBytes());
     ASSERT_EQ(s.Sign(signature.data(), uint32_t(signature.size()), hash, e, &code), 0u);
 
@@ -544,6 +547,14 @@ inline void CheckCapacity(Session& s) {
             call;
     };
     const std::vector<Case> cases = {
+        {"UnPackPoint",
+         {packed},
+         2 * s.ElementBytes(),
+         [&](const std::vector<Bytes>& a, uint8_t* out, uint32_t n) {
+             uint16_t c = 0;
+             uint32_t st = s.Unpack(out, n / 2, out + n / 2, n / 2, a[0], &c);
+             return std::make_pair(st, c);
+         }},
         {"VerifyBasePoint",
          {s.px, s.py},
          1,
@@ -551,6 +562,14 @@ inline void CheckCapacity(Session& s) {
              uint32_t st =
                  f.verifyBasePoint(out, s.curve(), a[0].data(), L(a[0]), a[1].data(), L(a[1]));
              return std::make_pair(st, uint16_t(0xFFFF));
+         }},
+        {"GeneratePrivateKey",
+         {s.d},
+         s.ElementBytes(),
+         [&](const std::vector<Bytes>& a, uint8_t* out, uint32_t n) {
+             uint16_t c = 0;
+             uint32_t st = f.generatePrivateKey(out, n, s.curve(), a[0].data(), L(a[0]), &c);
+             return std::make_pair(st, c);
          }},
         {"SignHashByPreSign",
          {s.px, s.py, hash, s.d, e, fe},
@@ -803,6 +822,27 @@ inline void CheckLifecycle(const Family& f, const CurveRecord& record) {
               0u);
     f.fieldFree(heapField);
     f.curveFree(heapCurve);
+}
+
+// ---- running the shared checks -----------------------------------------------------------
+
+// One shared check on the listed curves of a family, each on a session with its own seed.
+struct SharedCheck {
+    const char* name;
+    void (*check)(Session&);
+    std::vector<uint16_t> curves;
+    uint64_t seed;
+};
+
+inline void RunSharedChecks(const Family& f, CurveRecord (*record)(uint16_t),
+                            const std::vector<SharedCheck>& checks) {
+    for (const SharedCheck& c : checks) {
+        for (uint16_t index : c.curves) {
+            SCOPED_TRACE(testing::Message() << c.name << " on curve " << index);
+            Session session(f, record(index), c.seed);
+            c.check(session);
+        }
+    }
 }
 
 }  // namespace dstutest

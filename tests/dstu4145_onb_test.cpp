@@ -139,50 +139,22 @@ INSTANTIATE_TEST_SUITE_P(StandardCurves, DSTU4145ONBCurves, ::testing::Range<uin
 
 // ---- the checks of every export ----------------------------------------------------------
 
-TEST(DSTU4145ONBExports, SignatureFormat) {
-    Session session(dstutest::ONB(), ONBRecord(201), 21);
-    dstutest::CheckSignatureFormat(session);
+// The checks shared with the polynomial basis (dstu4145_family_checks.h); among them, a hash
+// whose low m bits are zero signs and verifies as h = 2^m - 1. Curve 201 has A = 0, 202 A = 1.
+TEST(DSTU4145ONBExports, SharedChecks) {
+    using namespace dstutest;
+    RunSharedChecks(ONB(), ONBRecord,
+                    {{"signature format", CheckSignatureFormat, {201}, 21},
+                     {"hash conversion", CheckHashConversion, {201}, 22},
+                     {"random numbers and private keys", CheckRandomNumbers, {202}, 23},
+                     {"pre-signatures", CheckPreSignPath, {201}, 24},
+                     {"points and the base-point check", CheckPoints, {201, 202}, 25},
+                     {"output buffers one byte short", CheckShortBuffers, {201}, 26},
+                     {"strings at and beyond the capacity", CheckCapacity, {201}, 27}});
 }
 
-// A hash whose low m bits are zero signs and verifies as h = 2^m - 1.
-TEST(DSTU4145ONBExports, HashConversion) {
-    Session session(dstutest::ONB(), ONBRecord(201), 22);
-    dstutest::CheckHashConversion(session);
-}
-
-TEST(DSTU4145ONBExports, RandomNumbersAndPrivateKeys) {
-    Session session(dstutest::ONB(), ONBRecord(202), 23);
-    dstutest::CheckRandomNumbers(session);
-}
-
-TEST(DSTU4145ONBExports, PreSignatures) {
-    Session session(dstutest::ONB(), ONBRecord(201), 24);
-    dstutest::CheckPreSignPath(session);
-}
-
-TEST(DSTU4145ONBExports, PointsAndTheBasePointCheck) {
-    for (uint16_t index : {201, 202}) {  // A = 0 and A = 1
-        SCOPED_TRACE(index);
-        Session session(dstutest::ONB(), ONBRecord(index), 25);
-        dstutest::CheckPoints(session, session.record().m - 1);
-    }
-}
-
-TEST(DSTU4145ONBExports, OutputBuffersOneByteShort) {
-    Session session(dstutest::ONB(), ONBRecord(201), 26);
-    dstutest::CheckShortBuffers(session);
-}
-
-TEST(DSTU4145ONBExports, StringsAtAndBeyondTheCapacity) {
-    Session session(dstutest::ONB(), ONBRecord(201), 27);
-    dstutest::CheckCapacity(session);
-}
-
-TEST(DSTU4145ONBHandles, UncreatedAndDestroyedHandles) {
+TEST(DSTU4145ONBHandles, UncreatedDestroyedAndLifecycle) {
     dstutest::CheckUncreatedHandles(dstutest::ONB(), ONBRecord(201));
-}
-
-TEST(DSTU4145ONBHandles, Lifecycle) {
     dstutest::CheckLifecycle(dstutest::ONB(), ONBRecord(201));
 }
 

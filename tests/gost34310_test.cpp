@@ -263,20 +263,46 @@ std::pair<uint64_t, uint64_t> ElementA(uint64_t p, uint64_t q) {
 
 // ---- parameter generation -------------------------------------------------------------------
 
-TEST(GOST34310Parameters, BadSeedsWriteNothing) {
-    for (bool longProcedure : {false, true}) {
-        for (uint32_t width : {16u, 32u}) {
-            SCOPED_TRACE(testing::Message() << "long " << longProcedure << " w " << width);
+// Refused before any work, with neither buffer written: bad seeds (x0 = 0 or c even; the
+// 32-bit procedures look at all 32 bits); long-procedure sizes without candidates, tp <
+// max(tq, 1) + 512, where qQ is at least 2^(tp - 1) and no p = qQ(N + k) + 1 <= 2^tp; sizes
+// beyond the capacity (q too large comes first, then sizes without candidates, then p).
+TEST(GOST34310Parameters, RefusedInputsWriteNothing) {
+    constexpr uint16_t kFirstTooLarge = GOST34310::MaxPrimeBits + 1;
+    static_assert(kFirstTooLarge == 4081);
+    const auto badSeed = std::pair(1u, uint16_t(ResultCodeBadSeed));
+    const auto badValue = std::pair(1u, uint16_t(ResultCodeBadValue));
+    const auto failure = std::pair(1u, uint16_t(ResultCodeInternalFailure));
+    for (uint32_t width : {16u, 32u}) {
+        SCOPED_TRACE(width);
+        for (bool longProcedure : {false, true}) {
             for (auto [x0, c] :
                  {std::pair{0u, 29505u}, {24265u, 0u}, {24265u, 29504u}, {0u, 0u}, {24265u, 2u}}) {
-                EXPECT_EQ(GenerateUntouched(longProcedure, width, 512, 256, x0, c),
-                          std::pair(1u, uint16_t(ResultCodeBadSeed)));
+                EXPECT_EQ(GenerateUntouched(longProcedure, width, 512, 256, x0, c), badSeed);
             }
         }
+        for (auto [tp, tq] : {std::pair{512, 256},
+                              {767, 256},
+                              {0, 0},
+                              {512, 0},
+                              {512, 1},
+                              {513, 2},
+                              {600, 700},
+                              {1024, 1024},
+                              {4591, 4080},
+                              {4100, 4000}}) {
+            EXPECT_EQ(GenerateUntouched(true, width, uint16_t(tp), uint16_t(tq), 42341, 21387),
+                      badValue)
+                << tp << " " << tq;
+        }
+        for (uint16_t t : {kFirstTooLarge, uint16_t(8192), uint16_t(65535)}) {
+            EXPECT_EQ(GenerateUntouched(false, width, t, 0, 24265, 29505), failure);
+            EXPECT_EQ(GenerateUntouched(true, width, 65535, t, 24265, 29505), failure);
+            EXPECT_EQ(GenerateUntouched(true, width, 600, t, 24265, 29505), failure);
+            EXPECT_EQ(GenerateUntouched(true, width, t, 256, 24265, 29505), failure);
+        }
     }
-    // The 32-bit procedures look at all 32 bits.
-    EXPECT_EQ(GenerateUntouched(false, 32, 512, 0, 0x10000, 0x20000),
-              std::pair(1u, uint16_t(ResultCodeBadSeed)));
+    EXPECT_EQ(GenerateUntouched(false, 32, 512, 0, 0x10000, 0x20000), badSeed);
 }
 
 TEST(GOST34310Parameters, SixteenBitSeedsUseOnlyTheirLowBits) {
@@ -424,43 +450,6 @@ TEST(GOST34310Parameters, LongProcedureMatchesIndependentImplementation) {
     EXPECT_GT(cycled, confirmedCycles);
     EXPECT_EQ(confirmedRefusals, 2);
     EXPECT_EQ(confirmedCycles, 4);
-}
-
-TEST(GOST34310Parameters, LongProcedureRefusesSizesWithoutCandidates) {
-    // tp < max(tq, 1) + 512: qQ is at least 2^(tp - 1), so no p = qQ(N + k) + 1 <= 2^tp.
-    for (auto [tp, tq] : {std::pair{512, 256},
-                          {767, 256},
-                          {0, 0},
-                          {512, 0},
-                          {512, 1},
-                          {513, 2},
-                          {600, 700},
-                          {1024, 1024},
-                          {4591, 4080}}) {
-        for (uint32_t width : {16u, 32u}) {
-            SCOPED_TRACE(testing::Message() << "tp " << tp << " tq " << tq << " w " << width);
-            EXPECT_EQ(GenerateUntouched(true, width, uint16_t(tp), uint16_t(tq), 42341, 21387),
-                      std::pair(1u, uint16_t(ResultCodeBadValue)));
-        }
-    }
-}
-
-TEST(GOST34310Parameters, CapacityIsCheckedBeforeAnyWork) {
-    constexpr uint16_t kFirstTooLarge = GOST34310::MaxPrimeBits + 1;
-    static_assert(kFirstTooLarge == 4081);
-    for (uint32_t width : {16u, 32u}) {
-        SCOPED_TRACE(width);
-        const auto failure = std::pair(1u, uint16_t(ResultCodeInternalFailure));
-        for (uint16_t t : {kFirstTooLarge, uint16_t(8192), uint16_t(65535)}) {
-            EXPECT_EQ(GenerateUntouched(false, width, t, 0, 24265, 29505), failure);
-            // q too large comes first, then sizes without candidates, then p too large.
-            EXPECT_EQ(GenerateUntouched(true, width, 65535, t, 24265, 29505), failure);
-            EXPECT_EQ(GenerateUntouched(true, width, 600, t, 24265, 29505), failure);
-            EXPECT_EQ(GenerateUntouched(true, width, t, 256, 24265, 29505), failure);
-        }
-        EXPECT_EQ(GenerateUntouched(true, width, 4100, 4000, 24265, 29505),
-                  std::pair(1u, uint16_t(ResultCodeBadValue)));
-    }
 }
 
 // ---- the element a --------------------------------------------------------------------------
@@ -851,41 +840,71 @@ TEST(GOST34310Signature, OrderWiderThanTheSignatureIsRefused) {
 
 // ---- hostile lengths ----------------------------------------------------------------------
 
-// Every number goes through one conversion; a string of 1025 bytes in any position of each
-// kind of export gives status 1 and code 9 with nothing written (the verification flag, the
-// first output byte, cleared).
 TEST(GOST34310Exports, NumbersAbove1024BytesGiveInternalFailure) {
-    const Examples& ex = WorkedExamples();
+    const Examples& examples = WorkedExamples();
     const Example& e = ExampleNamed("A");
     const Bytes huge(1025, 0);
-    const uint8_t* h = huge.data();
-    auto refused = [](const char* what, bool flag,
-                      const std::function<uint32_t(uint8_t*, uint16_t*)>& call) {
-        GuardedBuffer out(64);
-        uint16_t code = 0;
-        EXPECT_EQ(call(out.data(), &code), 1u) << what;
-        EXPECT_EQ(code, ResultCodeInternalFailure) << what;
-        EXPECT_TRUE(out.Intact() && (flag ? out.bytes()[0] == 0 : out.Untouched())) << what;
+    // Each call gets its arguments in order; `which` of them is replaced by the huge string.
+    using Call = std::function<uint32_t(const std::vector<const Bytes*>&, uint8_t*, uint16_t*)>;
+    struct Case {
+        const char* name;
+        std::vector<const Bytes*> arguments;
+        Call call;
     };
-    refused("ParameterA", false, [&](uint8_t* out, uint16_t* code) {
-        return QIRVALEGOST34310SignGenerateParameterA(out, 64, e.p.data(), 64, h, 1025, code);
-    });
-    refused("PrivateKey", false, [&](uint8_t* out, uint16_t* code) {
-        return QIRVALEGOST34310SignGeneratePrivateKey(out, 64, h, 1025, ex.x.data(), 32, code);
-    });
-    refused("PublicKey", false, [&](uint8_t* out, uint16_t* code) {
-        return QIRVALEGOST34310SignGeneratePublicKey(out, 64, e.p.data(), 64, e.a.data(), 64, h,
-                                                     1025, code);
-    });
-    refused("SignHash", false, [&](uint8_t* out, uint16_t* code) {
-        return QIRVALEGOST34310SignSignHash(out, e.p.data(), 64, e.q.data(), 32, e.a.data(), 64, h,
-                                            1025, ex.x.data(), 32, ex.k.data(), 32, code);
-    });
-    refused("VerifyHash", true, [&](uint8_t* out, uint16_t* code) {
-        return QIRVALEGOST34310SignVerifyHash(out, h, 1025, e.q.data(), 32, e.a.data(), 64,
-                                              ex.hash.data(), 32, e.signature.data(), e.y.data(),
-                                              64, code);
-    });
+    auto data = [](const Bytes* b) { return b->data(); };
+    auto size = [](const Bytes* b) { return uint32_t(b->size()); };
+    const std::vector<Case> cases{
+        {"ParameterA",
+         {&e.p, &e.q},
+         [&](auto& v, uint8_t* out, uint16_t* code) {
+             return QIRVALEGOST34310SignGenerateParameterA(out, 64, data(v[0]), size(v[0]),
+                                                           data(v[1]), size(v[1]), code);
+         }},
+        {"PrivateKey",
+         {&e.q, &examples.x},
+         [&](auto& v, uint8_t* out, uint16_t* code) {
+             return QIRVALEGOST34310SignGeneratePrivateKey(out, 64, data(v[0]), size(v[0]),
+                                                           data(v[1]), size(v[1]), code);
+         }},
+        {"PublicKey",
+         {&e.p, &e.a, &examples.x},
+         [&](auto& v, uint8_t* out, uint16_t* code) {
+             return QIRVALEGOST34310SignGeneratePublicKey(out, 64, data(v[0]), size(v[0]),
+                                                          data(v[1]), size(v[1]), data(v[2]),
+                                                          size(v[2]), code);
+         }},
+        {"SignHash",
+         {&e.p, &e.q, &e.a, &examples.hash, &examples.x, &examples.k},
+         [&](auto& v, uint8_t* out, uint16_t* code) {
+             return QIRVALEGOST34310SignSignHash(
+                 out, data(v[0]), size(v[0]), data(v[1]), size(v[1]), data(v[2]), size(v[2]),
+                 data(v[3]), size(v[3]), data(v[4]), size(v[4]), data(v[5]), size(v[5]), code);
+         }},
+        {"VerifyHash",
+         {&e.p, &e.q, &e.a, &examples.hash, &e.y},
+         [&](auto& v, uint8_t* out, uint16_t* code) {
+             return QIRVALEGOST34310SignVerifyHash(
+                 out, data(v[0]), size(v[0]), data(v[1]), size(v[1]), data(v[2]), size(v[2]),
+                 data(v[3]), size(v[3]), e.signature.data(), data(v[4]), size(v[4]), code);
+         }},
+    };
+    for (const Case& c : cases) {
+        for (size_t which = 0; which < c.arguments.size(); ++which) {
+            SCOPED_TRACE(testing::Message() << c.name << " argument " << which);
+            std::vector<const Bytes*> arguments = c.arguments;
+            arguments[which] = &huge;
+            GuardedBuffer out(64);
+            uint16_t code = 0;
+            EXPECT_EQ(c.call(arguments, out.data(), &code), 1u);
+            EXPECT_EQ(code, ResultCodeInternalFailure);
+            EXPECT_TRUE(out.Intact());
+            // The verification flag is the first output byte: cleared, never set.
+            if (std::string(c.name) == "VerifyHash")
+                EXPECT_EQ(out.bytes()[0], 0);
+            else
+                EXPECT_TRUE(out.Untouched());
+        }
+    }
 }
 
 }  // namespace

@@ -154,6 +154,8 @@ TEST(LongIntegerAccess, SettersAndResize) {
     EXPECT_EQ(b.DigitCount(), 5u);
     EXPECT_EQ(b.GetByte(9), 0xAB);
     EXPECT_EQ(b.GetByte(100), 0);
+    b.SetByte(9, 0);  // within the used digits: written, the count kept
+    EXPECT_EQ(b.DigitCount(), 5u);
     LongIntegerClass d;
     d.SetDigit(7, 0x1234);
     EXPECT_EQ(d.DigitCount(), 8u);
@@ -201,6 +203,7 @@ TEST(LongIntegerArithmetic, ComparisonAddSubtractLimits) {
     EXPECT_THROW(Ones(8192) + PowerOfTwo(0), OutOfMemoryExceptionClass);
     EXPECT_THROW(PowerOfTwo(8191) + PowerOfTwo(8191), OutOfMemoryExceptionClass);
     EXPECT_EQ(Ones(8192) + U(0), Ones(8192));
+    EXPECT_TRUE((LongIntegerClass() + U(0)).IsZero());
     LongIntegerClass self = Hex("8000ffff");
     self += self;
     EXPECT_EQ(Hex(self), "10001fffe");
