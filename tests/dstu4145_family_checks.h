@@ -74,23 +74,14 @@ inline Bytes Joined(const Bytes& r, const Bytes& s) {
 inline void CheckKeysSignVerify(Session& s) {
     s.MakeKeys();
     const Family& f = s.family();
-    uint8_t valid = 9;
-    EXPECT_EQ(f.verifyBasePoint(&valid, s.curve(), s.px.data(), uint32_t(s.px.size()), s.py.data(),
-                                uint32_t(s.py.size())),
-              0u);
-    EXPECT_EQ(valid, 1);
-    valid = 9;
-    EXPECT_EQ(f.verifyPublicKey(&valid, s.curve(), s.qx.data(), uint32_t(s.qx.size()), s.qy.data(),
-                                uint32_t(s.qy.size())),
-              0u);
-    EXPECT_EQ(valid, 1);
-    valid = 9;
+    uint8_t valid[3] = {9, 9, 9};
     EXPECT_EQ(
-        f.verifyPrivateKey(&valid, s.curve(), s.px.data(), uint32_t(s.px.size()), s.py.data(),
-                           uint32_t(s.py.size()), s.qx.data(), uint32_t(s.qx.size()), s.qy.data(),
-                           uint32_t(s.qy.size()), s.d.data(), uint32_t(s.d.size())),
+        f.verifyBasePoint(&valid[0], s.curve(), s.px.data(), L(s.px), s.py.data(), L(s.py)) +
+            f.verifyPublicKey(&valid[1], s.curve(), s.qx.data(), L(s.qx), s.qy.data(), L(s.qy)) +
+            f.verifyPrivateKey(&valid[2], s.curve(), s.px.data(), L(s.px), s.py.data(), L(s.py),
+                               s.qx.data(), L(s.qx), s.qy.data(), L(s.qy), s.d.data(), L(s.d)),
         0u);
-    EXPECT_EQ(valid, 1);
+    EXPECT_TRUE(valid[0] == 1 && valid[1] == 1 && valid[2] == 1);
 
     const Bytes hash = s.random().BytesOf(32);
     const Bytes signature = s.SignFresh(hash);
@@ -274,10 +265,7 @@ inline void CheckRandomNumbers(Session& s) {
     auto preSign = [&](const Bytes& e, uint16_t expected) {
         GuardedBuffer fe(s.ElementBytes());
         uint16_t code = 0xFFFF;
-        EXPECT_EQ(f.createPreSign(fe.data(), uint32_t(fe.size()), s.curve(), s.px.data(),
-                                  uint32_t(s.px.size()), s.py.data(), uint32_t(s.py.size()),
-                                  e.data(), uint32_t(e.size()), &code),
-                  expected == 0 ? 0u : 1u);
+        EXPECT_EQ(s.PreSign(fe.data(), uint32_t(fe.size()), e, &code), expected == 0 ? 0u : 1u);
         EXPECT_EQ(code, expected);
         EXPECT_TRUE(fe.Intact());
         EXPECT_TRUE(expected == 0 || fe.Untouched());
@@ -310,25 +298,14 @@ inline void CheckPreSignPath(Session& s) {
     s.MakeKeys();
     const Family& f = s.family();
     const Bytes hash = s.random().BytesOf(40);
-    auto byPreSign = [&](const Bytes& e, const Bytes& fe, uint8_t* out, uint32_t length,
-                         uint16_t* code) {
-        return f.signHashByPreSign(out, length, s.curve(), s.px.data(), uint32_t(s.px.size()),
-                                   s.py.data(), uint32_t(s.py.size()), hash.data(),
-                                   uint32_t(hash.size()), s.d.data(), uint32_t(s.d.size()),
-                                   e.data(), uint32_t(e.size()), fe.data(), uint32_t(fe.size()),
-                                   code);
-    };
     for (int round = 0; round < 3; ++round) {
         const Bytes e = s.random().NonZeroBits(s.OrderBits() - 1);
         Bytes fe(s.ElementBytes());
         uint16_t code = 0;
-        ASSERT_EQ(f.createPreSign(fe.data(), uint32_t(fe.size()), s.curve(), s.px.data(),
-                                  uint32_t(s.px.size()), s.py.data(), uint32_t(s.py.size()),
-                                  e.data(), uint32_t(e.size()), &code),
-                  0u);
+        ASSERT_EQ(s.PreSign(fe.data(), L(fe), e, &code), 0u);
         Bytes direct(s.SignatureBytes()), twoStep(s.SignatureBytes());
         ASSERT_EQ(s.Sign(direct.data(), uint32_t(direct.size()), hash, e, &code), 0u);
-        ASSERT_EQ(byPreSign(e, fe, twoStep.data(), uint32_t(twoStep.size()), &code), 0u);
+        ASSERT_EQ(s.SignByPreSign(twoStep.data(), L(twoStep), hash, e, fe, &code), 0u);
         EXPECT_EQ(ToHex(direct), ToHex(twoStep));
     }
 
@@ -336,7 +313,8 @@ inline void CheckPreSignPath(Session& s) {
     const Bytes e = s.random().NonZeroBits(s.OrderBits() - 1);
     GuardedBuffer out(s.SignatureBytes());
     uint16_t code = 0;
-    EXPECT_EQ(byPreSign(e, Bytes(s.ElementBytes(), 0), out.data(), uint32_t(out.size()), &code),
+    EXPECT_EQ(s.SignByPreSign(out.data(), uint32_t(out.size()), hash, e, Bytes(s.ElementBytes(), 0),
+                              &code),
               1u);
     EXPECT_EQ(code, ResultCodeBadValue);
     EXPECT_TRUE(out.Untouched() && out.Intact());
@@ -354,11 +332,7 @@ inline void CheckPreSignPath(Session& s) {
     const Bytes zeroHash(8, 0);
     GuardedBuffer out2(s.SignatureBytes());
     code = 0;
-    EXPECT_EQ(f.signHashByPreSign(out2.data(), uint32_t(out2.size()), s.curve(), s.px.data(),
-                                  uint32_t(s.px.size()), s.py.data(), uint32_t(s.py.size()),
-                                  zeroHash.data(), uint32_t(zeroHash.size()), s.d.data(),
-                                  uint32_t(s.d.size()), eZero.data(), uint32_t(eZero.size()),
-                                  unit.data(), uint32_t(unit.size()), &code),
+    EXPECT_EQ(s.SignByPreSign(out2.data(), uint32_t(out2.size()), zeroHash, eZero, unit, &code),
               1u);
     EXPECT_EQ(code, ResultCodeBadValue);
     EXPECT_TRUE(out2.Untouched() && out2.Intact());
@@ -368,23 +342,21 @@ inline void CheckPreSignPath(Session& s) {
 
 // Pack / unpack round trips; a packed value differs from x at most in the compression bit;
 // unpackable values give code 9; and the base-point check rejects each kind of bad point.
-inline void CheckPoints(Session& s, uint32_t compressionBit) {
+inline void CheckPoints(Session& s) {
     s.MakeKeys();
     const Family& f = s.family();
+    const uint32_t compressionBit = std::string(f.name) == "PB" ? 0 : s.record().m - 1;
     const uint32_t bytes = s.ElementBytes();
     auto pack = [&](const Bytes& x, const Bytes& y) {
         Bytes packed(bytes);
         uint16_t code = 0;
-        EXPECT_EQ(f.packPoint(packed.data(), bytes, s.curve(), x.data(), uint32_t(x.size()),
-                              y.data(), uint32_t(y.size()), &code),
-                  0u);
+        EXPECT_EQ(s.Pack(packed.data(), bytes, x, y, &code), 0u);
         return packed;
     };
     auto unpack = [&](const Bytes& packed, Bytes& x, Bytes& y, uint16_t* code) {
         x.assign(bytes, 0);
         y.assign(bytes, 0);
-        return f.unpackPoint(x.data(), bytes, y.data(), bytes, s.curve(), packed.data(),
-                             uint32_t(packed.size()), code);
+        return s.Unpack(x.data(), bytes, y.data(), bytes, packed, code);
     };
     Bytes negY = s.py;
     for (std::size_t i = 0; i < negY.size(); ++i) negY[i] ^= s.px[i];
@@ -411,8 +383,7 @@ inline void CheckPoints(Session& s, uint32_t compressionBit) {
         const Bytes packed = s.random().NonZeroBits(s.record().m);
         GuardedBuffer x(bytes), y(bytes);
         uint16_t code = 0;
-        const uint32_t status = f.unpackPoint(x.data(), bytes, y.data(), bytes, s.curve(),
-                                              packed.data(), uint32_t(packed.size()), &code);
+        const uint32_t status = s.Unpack(x.data(), bytes, y.data(), bytes, packed, &code);
         EXPECT_TRUE(x.Intact() && y.Intact());
         if (status != 0) {
             ++failures;
@@ -513,18 +484,14 @@ inline void CheckShortBuffers(Session& s) {
     const std::size_t xLength = SignificantLength(s.px), yLength = SignificantLength(s.py);
     Bytes packed(s.ElementBytes());
     uint16_t code = 0;
-    ASSERT_EQ(f.packPoint(packed.data(), uint32_t(packed.size()), s.curve(), s.px.data(),
-                          uint32_t(s.px.size()), s.py.data(), uint32_t(s.py.size()), &code),
-              0u);
+    ASSERT_EQ(s.Pack(packed.data(), L(packed), s.px, s.py, &code), 0u);
     check("pack", SignificantLength(packed), 0,
           [&](uint8_t* x, uint32_t lx, uint8_t*, uint32_t, uint16_t* c) {
-              return f.packPoint(x, lx, s.curve(), s.px.data(), uint32_t(s.px.size()), s.py.data(),
-                                 uint32_t(s.py.size()), c);
+              return s.Pack(x, lx, s.px, s.py, c);
           });
     check("unpack", xLength, yLength,
           [&](uint8_t* x, uint32_t lx, uint8_t* y, uint32_t ly, uint16_t* c) {
-              return f.unpackPoint(x, lx, y, ly, s.curve(), packed.data(), uint32_t(packed.size()),
-                                   c);
+              return s.Unpack(x, lx, y, ly, packed, c);
           });
     check("base point", xLength, yLength,
           [&](uint8_t* x, uint32_t lx, uint8_t* y, uint32_t ly, uint16_t* c) {
@@ -543,15 +510,10 @@ inline void CheckShortBuffers(Session& s) {
           });
     const Bytes e = s.random().NonZeroBits(s.OrderBits() - 1);
     Bytes fe(s.ElementBytes());
-    ASSERT_EQ(f.createPreSign(fe.data(), uint32_t(fe.size()), s.curve(), s.px.data(),
-                              uint32_t(s.px.size()), s.py.data(), uint32_t(s.py.size()), e.data(),
-                              uint32_t(e.size()), &code),
-              0u);
+    ASSERT_EQ(s.PreSign(fe.data(), L(fe), e, &code), 0u);
     check("pre-signature", SignificantLength(fe), 0,
           [&](uint8_t* x, uint32_t lx, uint8_t*, uint32_t, uint16_t* c) {
-              return f.createPreSign(x, lx, s.curve(), s.px.data(), uint32_t(s.px.size()),
-                                     s.py.data(), uint32_t(s.py.size()), e.data(),
-                                     uint32_t(e.size()), c);
+              return s.PreSign(x, lx, e, c);
           });
 }
 
@@ -569,14 +531,9 @@ inline void CheckCapacity(Session& s) {
     const Bytes e = s.random().NonZeroBits(s.OrderBits() - 1);
     Bytes fe(s.ElementBytes());
     uint16_t code = 0;
-    ASSERT_EQ(f.createPreSign(fe.data(), uint32_t(fe.size()), s.curve(), s.px.data(),
-                              uint32_t(s.px.size()), s.py.data(), uint32_t(s.py.size()), e.data(),
-                              uint32_t(e.size()), &code),
-              0u);
+    ASSERT_EQ(s.PreSign(fe.data(), L(fe), e, &code), 0u);
     Bytes packed(s.ElementBytes());
-    ASSERT_EQ(f.packPoint(packed.data(), uint32_t(packed.size()), s.curve(), s.px.data(),
-                          uint32_t(s.px.size()), s.py.data(), uint32_t(s.py.size()), &code),
-              0u);
+    ASSERT_EQ(s.Pack(packed.data(), L(packed), s.px, s.py, &code), 0u);
     Bytes signature(s.SignatureBytes());
     ASSERT_EQ(s.Sign(signature.data(), uint32_t(signature.size()), hash, e, &code), 0u);
 
@@ -589,16 +546,13 @@ inline void CheckCapacity(Session& s) {
         std::function<std::pair<uint32_t, uint16_t>(const std::vector<Bytes>&, uint8_t*, uint32_t)>
             call;
     };
-    const uint32_t eb = s.ElementBytes();
-    auto L = [](const Bytes& b) { return uint32_t(b.size()); };
     const std::vector<Case> cases = {
         {"UnPackPoint",
          {packed},
-         2 * eb,
+         2 * s.ElementBytes(),
          [&](const std::vector<Bytes>& a, uint8_t* out, uint32_t n) {
              uint16_t c = 0;
-             uint32_t st =
-                 f.unpackPoint(out, n / 2, out + n / 2, n / 2, s.curve(), a[0].data(), L(a[0]), &c);
+             uint32_t st = s.Unpack(out, n / 2, out + n / 2, n / 2, a[0], &c);
              return std::make_pair(st, c);
          }},
         {"VerifyBasePoint",
@@ -611,7 +565,7 @@ inline void CheckCapacity(Session& s) {
          }},
         {"GeneratePrivateKey",
          {s.d},
-         eb,
+         s.ElementBytes(),
          [&](const std::vector<Bytes>& a, uint8_t* out, uint32_t n) {
              uint16_t c = 0;
              uint32_t st = f.generatePrivateKey(out, n, s.curve(), a[0].data(), L(a[0]), &c);
@@ -868,6 +822,27 @@ inline void CheckLifecycle(const Family& f, const CurveRecord& record) {
               0u);
     f.fieldFree(heapField);
     f.curveFree(heapCurve);
+}
+
+// ---- running the shared checks -----------------------------------------------------------
+
+// One shared check on the listed curves of a family, each on a session with its own seed.
+struct SharedCheck {
+    const char* name;
+    void (*check)(Session&);
+    std::vector<uint16_t> curves;
+    uint64_t seed;
+};
+
+inline void RunSharedChecks(const Family& f, CurveRecord (*record)(uint16_t),
+                            const std::vector<SharedCheck>& checks) {
+    for (const SharedCheck& c : checks) {
+        for (uint16_t index : c.curves) {
+            SCOPED_TRACE(testing::Message() << c.name << " on curve " << index);
+            Session session(f, record(index), c.seed);
+            c.check(session);
+        }
+    }
 }
 
 }  // namespace dstutest

@@ -67,10 +67,7 @@ TEST(DSTU4145ONBKnownAnswer, DerivedVectorOfDegree173) {
     session.qy = qy;
 
     Bytes fe(22);
-    ASSERT_EQ(QIRVALEDSTU4145ONBSignCreatePreSign(fe.data(), 22, session.curve(), session.px.data(),
-                                                  22, session.py.data(), 22, e.data(),
-                                                  uint32_t(e.size()), &code),
-              0u);
+    ASSERT_EQ(session.PreSign(fe.data(), 22, e, &code), 0u);
     EXPECT_EQ(ToHex(fe), ToHex(HexBytes(v.at("Fe_le22"))));
 
     const Bytes zeroHash(32, 0);
@@ -82,11 +79,7 @@ TEST(DSTU4145ONBKnownAnswer, DerivedVectorOfDegree173) {
         EXPECT_EQ(code, 0);
         EXPECT_EQ(ToHex(signature), ToHex(expected));
         Bytes byPreSign(44);
-        ASSERT_EQ(QIRVALEDSTU4145ONBSignSignHashByPreSign(
-                      byPreSign.data(), 44, session.curve(), session.px.data(), 22,
-                      session.py.data(), 22, h.data(), uint32_t(h.size()), session.d.data(), 22,
-                      e.data(), 22, fe.data(), 22, &code),
-                  0u);
+        ASSERT_EQ(session.SignByPreSign(byPreSign.data(), 44, h, e, fe, &code), 0u);
         EXPECT_EQ(ToHex(byPreSign), ToHex(expected));
         uint8_t verified = 0;
         EXPECT_EQ(session.Verify(h, expected, &verified, &code), 0u);
@@ -119,9 +112,7 @@ TEST(DSTU4145ONBKnownAnswer, PolynomialBasisImageOfTheVector) {
     ASSERT_EQ(session.PublicKey(d, qx, qy, &code), 0u);
     EXPECT_EQ(ToHex(qx), ToHex(FromBigEndian(image.at("Qx"), 22)));
     EXPECT_EQ(ToHex(qy), ToHex(FromBigEndian(image.at("Qy"), 22)));
-    ASSERT_EQ(QIRVALEDSTU4145PBSignCreatePreSign(fe.data(), 22, session.curve(), session.px.data(),
-                                                 22, session.py.data(), 22, e.data(), 22, &code),
-              0u);
+    ASSERT_EQ(session.PreSign(fe.data(), 22, e, &code), 0u);
     EXPECT_EQ(ToHex(fe), ToHex(FromBigEndian(image.at("Fe"), 22)));
 }
 
@@ -137,14 +128,9 @@ TEST_P(DSTU4145ONBCurves, BasePointKeysSignaturesPacking) {
     const uint32_t bytes = session.ElementBytes(), m = session.record().m;
     Bytes packed(bytes), x(bytes), y(bytes);
     uint16_t code = 0;
-    ASSERT_EQ(QIRVALEDSTU4145ONBSignCurvePackPoint(packed.data(), bytes, session.curve(),
-                                                   session.px.data(), bytes, session.py.data(),
-                                                   bytes, &code),
-              0u);
+    ASSERT_EQ(session.Pack(packed.data(), bytes, session.px, session.py, &code), 0u);
     EXPECT_TRUE(packed == session.px || dstutest::WithBitFlipped(packed, m - 1) == session.px);
-    ASSERT_EQ(QIRVALEDSTU4145ONBSignCurveUnPackPoint(x.data(), bytes, y.data(), bytes,
-                                                     session.curve(), packed.data(), bytes, &code),
-              0u);
+    ASSERT_EQ(session.Unpack(x.data(), bytes, y.data(), bytes, packed, &code), 0u);
     EXPECT_EQ(ToHex(x), ToHex(session.px));
     EXPECT_EQ(ToHex(y), ToHex(session.py));
 }
@@ -153,50 +139,22 @@ INSTANTIATE_TEST_SUITE_P(StandardCurves, DSTU4145ONBCurves, ::testing::Range<uin
 
 // ---- the checks of every export ----------------------------------------------------------
 
-TEST(DSTU4145ONBExports, SignatureFormat) {
-    Session session(dstutest::ONB(), ONBRecord(201), 21);
-    dstutest::CheckSignatureFormat(session);
+// The checks shared with the polynomial basis (dstu4145_family_checks.h); among them, a hash
+// whose low m bits are zero signs and verifies as h = 2^m - 1. Curve 201 has A = 0, 202 A = 1.
+TEST(DSTU4145ONBExports, SharedChecks) {
+    using namespace dstutest;
+    RunSharedChecks(ONB(), ONBRecord,
+                    {{"signature format", CheckSignatureFormat, {201}, 21},
+                     {"hash conversion", CheckHashConversion, {201}, 22},
+                     {"random numbers and private keys", CheckRandomNumbers, {202}, 23},
+                     {"pre-signatures", CheckPreSignPath, {201}, 24},
+                     {"points and the base-point check", CheckPoints, {201, 202}, 25},
+                     {"output buffers one byte short", CheckShortBuffers, {201}, 26},
+                     {"strings at and beyond the capacity", CheckCapacity, {201}, 27}});
 }
 
-// A hash whose low m bits are zero signs and verifies as h = 2^m - 1.
-TEST(DSTU4145ONBExports, HashConversion) {
-    Session session(dstutest::ONB(), ONBRecord(201), 22);
-    dstutest::CheckHashConversion(session);
-}
-
-TEST(DSTU4145ONBExports, RandomNumbersAndPrivateKeys) {
-    Session session(dstutest::ONB(), ONBRecord(202), 23);
-    dstutest::CheckRandomNumbers(session);
-}
-
-TEST(DSTU4145ONBExports, PreSignatures) {
-    Session session(dstutest::ONB(), ONBRecord(201), 24);
-    dstutest::CheckPreSignPath(session);
-}
-
-TEST(DSTU4145ONBExports, PointsAndTheBasePointCheck) {
-    for (uint16_t index : {201, 202}) {  // A = 0 and A = 1
-        SCOPED_TRACE(index);
-        Session session(dstutest::ONB(), ONBRecord(index), 25);
-        dstutest::CheckPoints(session, session.record().m - 1);
-    }
-}
-
-TEST(DSTU4145ONBExports, OutputBuffersOneByteShort) {
-    Session session(dstutest::ONB(), ONBRecord(201), 26);
-    dstutest::CheckShortBuffers(session);
-}
-
-TEST(DSTU4145ONBExports, StringsAtAndBeyondTheCapacity) {
-    Session session(dstutest::ONB(), ONBRecord(201), 27);
-    dstutest::CheckCapacity(session);
-}
-
-TEST(DSTU4145ONBHandles, UncreatedAndDestroyedHandles) {
+TEST(DSTU4145ONBHandles, UncreatedDestroyedAndLifecycle) {
     dstutest::CheckUncreatedHandles(dstutest::ONB(), ONBRecord(201));
-}
-
-TEST(DSTU4145ONBHandles, Lifecycle) {
     dstutest::CheckLifecycle(dstutest::ONB(), ONBRecord(201));
 }
 

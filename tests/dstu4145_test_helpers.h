@@ -131,6 +131,10 @@ inline const Family& ONB() {
 
 // ---- byte strings as little-endian numbers ------------------------------------------------
 
+inline uint32_t L(const Bytes& v) {
+    return uint32_t(v.size());
+}
+
 // Significant length: the string without its zero bytes at the high end.
 inline std::size_t SignificantLength(const Bytes& v) {
     std::size_t n = v.size();
@@ -286,6 +290,28 @@ class Session {
             }
         }
         throw std::runtime_error("signing failed");
+    }
+
+    uint32_t PreSign(uint8_t* fe, uint32_t length, const Bytes& e, uint16_t* code) {
+        return family_.createPreSign(fe, length, curve_, px.data(), L(px), py.data(), L(py),
+                                     e.data(), L(e), code);
+    }
+
+    uint32_t SignByPreSign(uint8_t* signature, uint32_t length, const Bytes& hash, const Bytes& e,
+                           const Bytes& fe, uint16_t* code) {
+        return family_.signHashByPreSign(signature, length, curve_, px.data(), L(px), py.data(),
+                                         L(py), hash.data(), L(hash), d.data(), L(d), e.data(),
+                                         L(e), fe.data(), L(fe), code);
+    }
+
+    uint32_t Pack(uint8_t* packed, uint32_t length, const Bytes& x, const Bytes& y,
+                  uint16_t* code) {
+        return family_.packPoint(packed, length, curve_, x.data(), L(x), y.data(), L(y), code);
+    }
+
+    uint32_t Unpack(uint8_t* x, uint32_t lx, uint8_t* y, uint32_t ly, const Bytes& packed,
+                    uint16_t* code) {
+        return family_.unpackPoint(x, lx, y, ly, curve_, packed.data(), L(packed), code);
     }
 
     uint32_t Verify(const Bytes& hash, const Bytes& signature, uint8_t* verified, uint16_t* code) {

@@ -263,56 +263,46 @@ std::pair<uint64_t, uint64_t> ElementA(uint64_t p, uint64_t q) {
 
 // ---- parameter generation -------------------------------------------------------------------
 
-TEST(GOST34310Parameters, WorkedExamplesReproduce) {
-    for (const Example& e : WorkedExamples().all) {
-        SCOPED_TRACE(e.name);
-        for (int run = 0; run < 2; ++run) {  // the same inputs always give the same outputs
-            GuardedBuffer p(e.p.size()), q(e.q.size());
-            uint16_t code = 0xFFFF;
-            ASSERT_EQ(Generate(e.longProcedure, e.width, p.data(), uint32_t(p.size()), q.data(),
-                               uint32_t(q.size()), e.tp, e.tq, e.x0, e.c, &code),
-                      0u);
-            EXPECT_EQ(code, ResultCodeNone);
-            EXPECT_EQ(p.bytes(), e.p);
-            EXPECT_EQ(q.bytes(), e.q);
-            EXPECT_TRUE(p.Intact() && q.Intact());
-        }
-    }
-}
-
-TEST(GOST34310Parameters, ElementAOfTheWorkedExamples) {
-    for (const Example& e : WorkedExamples().all) {
-        SCOPED_TRACE(e.name);
-        GuardedBuffer a(e.a.size());
-        uint16_t code = 0xFFFF;
-        EXPECT_EQ(QIRVALEGOST34310SignGenerateParameterA(a.data(), uint32_t(a.size()), e.p.data(),
-                                                         uint32_t(e.p.size()), e.q.data(),
-                                                         uint32_t(e.q.size()), &code),
-                  0u);
-        EXPECT_EQ(code, ResultCodeNone);
-        EXPECT_EQ(a.bytes(), e.a);
-        // d = 2 already gives a != 1.
-        const LongIntegerClass p = Number(e.p);
-        EXPECT_EQ(LongIntegerClass::ModExp(LongIntegerClass(2u),
-                                           (p - LongIntegerClass(1u)) / Number(e.q), p),
-                  Number(e.a));
-    }
-}
-
-TEST(GOST34310Parameters, BadSeedsWriteNothing) {
-    for (bool longProcedure : {false, true}) {
-        for (uint32_t width : {16u, 32u}) {
-            SCOPED_TRACE(testing::Message() << "long " << longProcedure << " w " << width);
+// Refused before any work, with neither buffer written: bad seeds (x0 = 0 or c even; the
+// 32-bit procedures look at all 32 bits); long-procedure sizes without candidates, tp <
+// max(tq, 1) + 512, where qQ is at least 2^(tp - 1) and no p = qQ(N + k) + 1 <= 2^tp; sizes
+// beyond the capacity (q too large comes first, then sizes without candidates, then p).
+TEST(GOST34310Parameters, RefusedInputsWriteNothing) {
+    constexpr uint16_t kFirstTooLarge = GOST34310::MaxPrimeBits + 1;
+    static_assert(kFirstTooLarge == 4081);
+    const auto badSeed = std::pair(1u, uint16_t(ResultCodeBadSeed));
+    const auto badValue = std::pair(1u, uint16_t(ResultCodeBadValue));
+    const auto failure = std::pair(1u, uint16_t(ResultCodeInternalFailure));
+    for (uint32_t width : {16u, 32u}) {
+        SCOPED_TRACE(width);
+        for (bool longProcedure : {false, true}) {
             for (auto [x0, c] :
                  {std::pair{0u, 29505u}, {24265u, 0u}, {24265u, 29504u}, {0u, 0u}, {24265u, 2u}}) {
-                EXPECT_EQ(GenerateUntouched(longProcedure, width, 512, 256, x0, c),
-                          std::pair(1u, uint16_t(ResultCodeBadSeed)));
+                EXPECT_EQ(GenerateUntouched(longProcedure, width, 512, 256, x0, c), badSeed);
             }
         }
+        for (auto [tp, tq] : {std::pair{512, 256},
+                              {767, 256},
+                              {0, 0},
+                              {512, 0},
+                              {512, 1},
+                              {513, 2},
+                              {600, 700},
+                              {1024, 1024},
+                              {4591, 4080},
+                              {4100, 4000}}) {
+            EXPECT_EQ(GenerateUntouched(true, width, uint16_t(tp), uint16_t(tq), 42341, 21387),
+                      badValue)
+                << tp << " " << tq;
+        }
+        for (uint16_t t : {kFirstTooLarge, uint16_t(8192), uint16_t(65535)}) {
+            EXPECT_EQ(GenerateUntouched(false, width, t, 0, 24265, 29505), failure);
+            EXPECT_EQ(GenerateUntouched(true, width, 65535, t, 24265, 29505), failure);
+            EXPECT_EQ(GenerateUntouched(true, width, 600, t, 24265, 29505), failure);
+            EXPECT_EQ(GenerateUntouched(true, width, t, 256, 24265, 29505), failure);
+        }
     }
-    // The 32-bit procedures look at all 32 bits.
-    EXPECT_EQ(GenerateUntouched(false, 32, 512, 0, 0x10000, 0x20000),
-              std::pair(1u, uint16_t(ResultCodeBadSeed)));
+    EXPECT_EQ(GenerateUntouched(false, 32, 512, 0, 0x10000, 0x20000), badSeed);
 }
 
 TEST(GOST34310Parameters, SixteenBitSeedsUseOnlyTheirLowBits) {
@@ -460,43 +450,6 @@ TEST(GOST34310Parameters, LongProcedureMatchesIndependentImplementation) {
     EXPECT_GT(cycled, confirmedCycles);
     EXPECT_EQ(confirmedRefusals, 2);
     EXPECT_EQ(confirmedCycles, 4);
-}
-
-TEST(GOST34310Parameters, LongProcedureRefusesSizesWithoutCandidates) {
-    // tp < max(tq, 1) + 512: qQ is at least 2^(tp - 1), so no p = qQ(N + k) + 1 <= 2^tp.
-    for (auto [tp, tq] : {std::pair{512, 256},
-                          {767, 256},
-                          {0, 0},
-                          {512, 0},
-                          {512, 1},
-                          {513, 2},
-                          {600, 700},
-                          {1024, 1024},
-                          {4591, 4080}}) {
-        for (uint32_t width : {16u, 32u}) {
-            SCOPED_TRACE(testing::Message() << "tp " << tp << " tq " << tq << " w " << width);
-            EXPECT_EQ(GenerateUntouched(true, width, uint16_t(tp), uint16_t(tq), 42341, 21387),
-                      std::pair(1u, uint16_t(ResultCodeBadValue)));
-        }
-    }
-}
-
-TEST(GOST34310Parameters, CapacityIsCheckedBeforeAnyWork) {
-    constexpr uint16_t kFirstTooLarge = GOST34310::MaxPrimeBits + 1;
-    static_assert(kFirstTooLarge == 4081);
-    for (uint32_t width : {16u, 32u}) {
-        SCOPED_TRACE(width);
-        const auto failure = std::pair(1u, uint16_t(ResultCodeInternalFailure));
-        for (uint16_t t : {kFirstTooLarge, uint16_t(8192), uint16_t(65535)}) {
-            EXPECT_EQ(GenerateUntouched(false, width, t, 0, 24265, 29505), failure);
-            // q too large comes first, then sizes without candidates, then p too large.
-            EXPECT_EQ(GenerateUntouched(true, width, 65535, t, 24265, 29505), failure);
-            EXPECT_EQ(GenerateUntouched(true, width, 600, t, 24265, 29505), failure);
-            EXPECT_EQ(GenerateUntouched(true, width, t, 256, 24265, 29505), failure);
-        }
-        EXPECT_EQ(GenerateUntouched(true, width, 4100, 4000, 24265, 29505),
-                  std::pair(1u, uint16_t(ResultCodeBadValue)));
-    }
 }
 
 // ---- the element a --------------------------------------------------------------------------
@@ -712,13 +665,32 @@ Bytes RandomBelow(const LongIntegerClass& q, std::mt19937_64& random) {
     }
 }
 
+// p and q (twice: the same inputs always give the same outputs), a, y and the signature of
+// each worked example.
 TEST(GOST34310Signature, WorkedExamples) {
     const Examples& examples = WorkedExamples();
     for (const Example& e : examples.all) {
         SCOPED_TRACE(e.name);
+        for (int run = 0; run < 2; ++run) {
+            GuardedBuffer p(e.p.size()), q(e.q.size());
+            uint16_t code = 0xFFFF;
+            ASSERT_EQ(Generate(e.longProcedure, e.width, p.data(), uint32_t(p.size()), q.data(),
+                               uint32_t(q.size()), e.tp, e.tq, e.x0, e.c, &code),
+                      0u);
+            EXPECT_EQ(code, ResultCodeNone);
+            EXPECT_EQ(p.bytes(), e.p);
+            EXPECT_EQ(q.bytes(), e.q);
+            EXPECT_TRUE(p.Intact() && q.Intact());
+        }
+        GuardedBuffer a(e.a.size());
+        uint16_t code = 0xFFFF;
+        EXPECT_EQ(QIRVALEGOST34310SignGenerateParameterA(a.data(), uint32_t(a.size()), e.p.data(),
+                                                         uint32_t(e.p.size()), e.q.data(),
+                                                         uint32_t(e.q.size()), &code),
+                  0u);
+        EXPECT_EQ(a.bytes(), e.a);
         const Domain d = DomainOf(e);
         GuardedBuffer signature(64);
-        uint16_t code = 0xFFFF;
         EXPECT_EQ(Sign(d, examples.hash, examples.x, examples.k, signature.data(), &code), 0u);
         EXPECT_EQ(code, ResultCodeNone);
         EXPECT_EQ(signature.bytes(), e.signature);

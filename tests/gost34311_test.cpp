@@ -117,16 +117,7 @@ TEST(GOST34311Reference, EveryRecordWholeAndInPieces) {
 }
 #endif
 
-TEST(GOST34311Message, NullStartIsZeroStartAndStartMatters) {
-    const Bytes message = Pattern(77);
-    const Bytes zeros(32, 0);
-    EXPECT_EQ(Hash(message, nullptr), Hash(message, zeros.data()));
-    Bytes start(32, 0);
-    start[31] = 1;
-    EXPECT_NE(Hash(message, start.data()), Hash(message, nullptr));
-}
-
-TEST(GOST34311Message, EmptyMessageIsOneZeroBlockOfLengthZero) {
+TEST(GOST34311Message, EmptyMessageAndNullStart) {
     const Bytes empty;
     const Bytes digest = Hash(empty);
     // A zero-length call (also with a null pointer) and no call at all are the same.
@@ -137,9 +128,13 @@ TEST(GOST34311Message, EmptyMessageIsOneZeroBlockOfLengthZero) {
     EXPECT_EQ(Finish(header), digest);
     // The zero block was processed, but its 256 bits were not counted.
     EXPECT_NE(Hash(Bytes(32, 0)), digest);
+    // A null start value is the zero one.
+    const Bytes zeros(32, 0);
+    EXPECT_EQ(Hash(Pattern(77), nullptr), Hash(Pattern(77), zeros.data()));
 }
 
-TEST(GOST34311Bits, WholeBytesGivenAsBitsAreTheSame) {
+// Whole bytes given as bits hash as bytes; bits beyond the count are ignored.
+TEST(GOST34311Bits, BitCounts) {
     const Bytes message = Pattern(100);
     for (std::size_t size : {0, 1, 31, 32, 33, 64, 100}) {
         GOST34311HashStateHeader header;
@@ -147,12 +142,8 @@ TEST(GOST34311Bits, WholeBytesGivenAsBitsAreTheSame) {
         QIRVALEGOST34311HashActionExact(&header, message.data(), static_cast<uint32_t>(8 * size));
         EXPECT_EQ(Finish(header), Hash(Bytes(message.begin(), message.begin() + size))) << size;
     }
-}
-
-TEST(GOST34311Bits, BitsBeyondTheCountAreIgnored) {
     for (uint32_t bits : {1u, 3u, 7u, 259u, 509u}) {
-        Bytes ones(64, 0xFF);
-        Bytes masked(64, 0);
+        Bytes ones(64, 0xFF), masked(64, 0);
         std::fill(masked.begin(), masked.begin() + bits / 8, 0xFF);
         masked[bits / 8] = static_cast<uint8_t>((1u << (bits % 8)) - 1);
         GOST34311HashStateHeader a, b;
@@ -161,7 +152,6 @@ TEST(GOST34311Bits, BitsBeyondTheCountAreIgnored) {
         QIRVALEGOST34311HashActionExact(&a, ones.data(), bits);
         QIRVALEGOST34311HashActionExact(&b, masked.data(), bits);
         EXPECT_EQ(HeaderBytes(a), HeaderBytes(b)) << bits;
-        EXPECT_EQ(Finish(a), Finish(b)) << bits;
     }
 }
 

@@ -65,117 +65,61 @@ LongIntegerClass U(uint32_t v) {
     return LongIntegerClass(v);
 }
 
-// ---- construction and byte conversions ----------------------------------------------------
+// ---- conversions, copying, wiping and access --------------------------------------------------
+//
+// Values of every operation are checked against GMP below; these tests hold what GMP cannot
+// see: digit counts (values are not normalised by construction), capacity edges, aliasing,
+// and the wiping of dropped digits.
 
-TEST(LongIntegerBytes, FromBytesKeepsLeadingZerosAndBothOrders) {
-    const uint8_t three[] = {0x01, 0x02, 0x03};
-    LongIntegerClass v;
-    v.FromBytes(three, 3, 0);
-    EXPECT_EQ(v.DigitCount(), 2u);
-    EXPECT_EQ(v.ToUInt32(), 0x030201u);
-    v.FromBytes(three, 3, 1);
-    EXPECT_EQ(v.DigitCount(), 2u);
-    EXPECT_EQ(v.ToUInt32(), 0x010203u);
-
-    const uint8_t high[] = {0x00, 0x00, 0x00, 0x01};
-    v.FromBytes(high, 4, 0);
-    EXPECT_EQ(v.ByteLength(), 4u);
-    EXPECT_EQ(v.BitLength(), 25u);
+TEST(LongIntegerBytes, ConversionsCountsAndCapacity) {
     const uint8_t low[] = {0x01, 0x00, 0x00, 0x00};
+    LongIntegerClass v;
     v.FromBytes(low, 4, 0);
     EXPECT_EQ(v.DigitCount(), 2u);  // not normalised by construction
     EXPECT_EQ(v.ByteLength(), 1u);
     EXPECT_EQ(v.DigitCount(), 1u);  // reading normalised it in place
-    EXPECT_EQ(v.BitLength(), 1u);
-
     v.FromBytes(low, 0, 0);
     EXPECT_TRUE(v.IsZero());
     EXPECT_EQ(v.DigitCount(), 1u);
-    EXPECT_EQ(v.ByteLength(), 0u);
-    EXPECT_EQ(v.BitLength(), 0u);
-
     LongIntegerClass w(0x12345678u);
     EXPECT_EQ(w.DigitCount(), 2u);
-    EXPECT_EQ(w.ToUInt32(), 0x12345678u);
     w.FromUInt32(7);
     EXPECT_EQ(w.DigitCount(), 2u);
     EXPECT_EQ(w.ToUInt32(), 7u);
-}
 
-TEST(LongIntegerBytes, CapacityOfByteStrings) {
     Bytes bytes(1025, 0xFF);
-    LongIntegerClass v(5u);
     v.FromBytes(bytes.data(), 1024, 0);
-    EXPECT_EQ(v.DigitCount(), 512u);
     EXPECT_EQ(v.BitLength(), 8192u);
     EXPECT_THROW(v.FromBytes(bytes.data(), 1025, 0), OutOfMemoryExceptionClass);
     EXPECT_THROW(v.FromBytes(bytes.data(), 1025, 1), OutOfMemoryExceptionClass);
     EXPECT_THROW(v.FromBytes(bytes.data(), 0xFFFFFFFFu, 0), OutOfMemoryExceptionClass);
-    bytes[1023] = 0x81;
-    bytes[0] = 0x01;
-    v.FromBytes(bytes.data(), 1024, 1);
-    EXPECT_EQ(v.BitLength(), 8185u);
-    EXPECT_TRUE(v.TestBit(0));
-}
 
-TEST(LongIntegerBytes, ToBytesPadsAndTruncates) {
-    const LongIntegerClass v = U(0x0102);
-    uint8_t out[4];
-    v.ToBytes(out, 4, 0);
-    EXPECT_EQ(qirvale_test::ToHex(out, 4), "02010000");
-    v.ToBytes(out, 4, 1);
-    EXPECT_EQ(qirvale_test::ToHex(out, 4), "00000102");
-    v.ToBytes(out, 1, 0);
-    EXPECT_EQ(out[0], 0x02);
-    v.ToBytes(out, 1, 1);
-    EXPECT_EQ(out[0], 0x02);
-    // Truncation keeps the low bytes, in the requested order.
-    Hex("0a0b0c0d0e").ToBytes(out, 3, 1);
-    EXPECT_EQ(qirvale_test::ToHex(out, 3), "0c0d0e");
-    Hex("0a0b0c0d0e").ToBytes(out, 3, 0);
-    EXPECT_EQ(qirvale_test::ToHex(out, 3), "0e0d0c");
-    // Zero writes only zeros; length 0 writes nothing.
-    qirvale_test::GuardedBuffer buffer(5);
-    LongIntegerClass().ToBytes(buffer.data(), 5, 1);
-    EXPECT_EQ(qirvale_test::ToHex(buffer.bytes()), "0000000000");
-    qirvale_test::GuardedBuffer empty(0);
-    v.ToBytes(empty.data(), 0, 0);
-    EXPECT_TRUE(empty.Intact());
-    EXPECT_TRUE(buffer.Intact());
-}
-
-TEST(LongIntegerBytes, ToUInt32Limit) {
-    EXPECT_EQ(Hex("ffffffff").ToUInt32(), 0xFFFFFFFFu);
     EXPECT_EQ(Hex("0000000000ffffffff").ToUInt32(), 0xFFFFFFFFu);
     EXPECT_THROW(Hex("0100000000").ToUInt32(), IntegerOverflowExceptionClass);
-    LongIntegerClass v(1u);
-    EXPECT_THROW(v <<= Hex("0100000000"), IntegerOverflowExceptionClass);
-    v <<= Hex("0000000000000020");
-    EXPECT_EQ(Hex(v), "100000000");
+    LongIntegerClass one(1u);
+    EXPECT_THROW(one <<= Hex("0100000000"), IntegerOverflowExceptionClass);
+    one <<= Hex("0000000000000020");
+    EXPECT_EQ(Hex(one), "100000000");
 }
 
-// ---- copying and wiping ----------------------------------------------------------------------
-
-TEST(LongIntegerMemory, AssignmentZeroesDroppedDigits) {
+TEST(LongIntegerMemory, AssignmentDestructionAndShrinkingWipe) {
     LongIntegerClass big = Ones(160);
-    const LongIntegerClass small = U(3);
-    big = small;
+    big = U(3);
     EXPECT_EQ(big.DigitCount(), 2u);
-    for (uint32_t i = 2; i < 10; ++i) EXPECT_EQ(big.Digits()[i], 0u) << i;
-    LongIntegerClass copy(big);
-    EXPECT_EQ(copy.DigitCount(), 2u);
-    EXPECT_EQ(copy, big);
-    EXPECT_EQ(big.ToUInt32(), 3u);
-}
+    for (uint32_t i = 2; i < 10; ++i) {
+        EXPECT_EQ(big.Digits()[i], 0u) << i;
+    }
+    EXPECT_EQ(LongIntegerClass(big).DigitCount(), 2u);
 
-TEST(LongIntegerMemory, DestructionWipesTheObject) {
     alignas(LongIntegerClass) unsigned char storage[sizeof(LongIntegerClass)];
     std::memset(storage, 0x5A, sizeof storage);
     auto* v = new (storage) LongIntegerClass;
     Bytes bytes(1024, 0xC3);
     v->FromBytes(bytes.data(), 1024, 0);
     v->~LongIntegerClass();
-    for (size_t i = 0; i < 1024; ++i) ASSERT_EQ(storage[i], 0) << i;
+    for (size_t i = 0; i < 1024; ++i) {
+        ASSERT_EQ(storage[i], 0) << i;
+    }
     uint32_t count;
     std::memcpy(&count, storage + 1024, sizeof count);
     EXPECT_EQ(count, 0u);
@@ -184,26 +128,25 @@ TEST(LongIntegerMemory, DestructionWipesTheObject) {
     v = new (storage) LongIntegerClass;
     v->FromBytes(bytes.data(), 200, 0);
     v->ShiftRight(800);
-    for (size_t i = 100; i < 200; ++i) ASSERT_EQ(storage[i], 0) << i;
+    for (size_t i = 100; i < 200; ++i) {
+        ASSERT_EQ(storage[i], 0) << i;
+    }
     v->SetZero();
-    for (size_t i = 0; i < 200; ++i) ASSERT_EQ(storage[i], 0) << i;
+    for (size_t i = 0; i < 200; ++i) {
+        ASSERT_EQ(storage[i], 0) << i;
+    }
     v->~LongIntegerClass();
 }
 
-// ---- digit, byte and bit setters --------------------------------------------------------------
-
-TEST(LongIntegerAccess, SettersGrowOnlyForNonZeroValues) {
+TEST(LongIntegerAccess, SettersAndResize) {
     LongIntegerClass v(1u);
     v.Normalize();
     v.SetBit(40, false);
     EXPECT_EQ(v.DigitCount(), 1u);
     v.SetBit(40, true);
     EXPECT_EQ(v.DigitCount(), 3u);
-    EXPECT_EQ(Hex(v), "10000000001");
     v.SetBit(40, false);  // in place, not normalised
     EXPECT_EQ(v.DigitCount(), 3u);
-    EXPECT_EQ(v.ToUInt32(), 1u);
-
     LongIntegerClass b;
     b.SetByte(9, 0);
     EXPECT_EQ(b.DigitCount(), 1u);
@@ -211,10 +154,8 @@ TEST(LongIntegerAccess, SettersGrowOnlyForNonZeroValues) {
     EXPECT_EQ(b.DigitCount(), 5u);
     EXPECT_EQ(b.GetByte(9), 0xAB);
     EXPECT_EQ(b.GetByte(100), 0);
-    b.SetByte(9, 0);
+    b.SetByte(9, 0);  // within the used digits: written, the count kept
     EXPECT_EQ(b.DigitCount(), 5u);
-    EXPECT_TRUE(b.IsZero());
-
     LongIntegerClass d;
     d.SetDigit(7, 0x1234);
     EXPECT_EQ(d.DigitCount(), 8u);
@@ -232,53 +173,28 @@ TEST(LongIntegerAccess, SettersGrowOnlyForNonZeroValues) {
     EXPECT_THROW(e.SetDigitCount(513), OutOfMemoryExceptionClass);
     e.SetBit(8191, true);
     EXPECT_EQ(e.DigitCount(), 512u);
-    EXPECT_EQ(e.BitLength(), 8192u);
+
+    LongIntegerClass r = Hex("123456789abc");
+    r.Resize(6);  // grows without changing the count
+    EXPECT_EQ(r.DigitCount(), 3u);
+    r.SetDigitCount(6);
+    EXPECT_EQ(Hex(r), "123456789abc");
+    r.Resize(2);
+    EXPECT_EQ(Hex(r), "56789abc");
+    r.Resize(0);
+    EXPECT_EQ(r.DigitCount(), 1u);
+    EXPECT_TRUE(r.IsZero());
+    LongIntegerClass t = Hex("10000");
+    t.Resize(1);  // drops the top digit and normalises
+    EXPECT_EQ(t.DigitCount(), 1u);
 }
 
-TEST(LongIntegerAccess, ResizeRules) {
-    LongIntegerClass v = Hex("123456789abc");
-    v.Resize(6);  // grows without changing the count
-    EXPECT_EQ(v.DigitCount(), 3u);
-    v.SetDigitCount(6);
-    EXPECT_EQ(Hex(v), "123456789abc");
-    v.Resize(2);
-    EXPECT_EQ(Hex(v), "56789abc");
-    v.Resize(0);
-    EXPECT_TRUE(v.IsZero());
-    EXPECT_EQ(v.DigitCount(), 1u);
-    LongIntegerClass w = Hex("10000");
-    w.Resize(1);  // drops the top digit and normalises
-    EXPECT_EQ(w.DigitCount(), 1u);
-    EXPECT_TRUE(w.IsZero());
-}
+// ---- capacity edges and aliasing of the arithmetic -------------------------------------------
 
-// ---- comparison, addition, subtraction --------------------------------------------------------
-
-TEST(LongIntegerArithmetic, ComparisonIgnoresLeadingZeros) {
-    const LongIntegerClass a = Hex("0000000000000005");
-    const LongIntegerClass b = U(5);
-    EXPECT_TRUE(a == b);
-    EXPECT_FALSE(a != b);
-    EXPECT_TRUE(a <= b && a >= b);
-    EXPECT_TRUE(U(0) < U(1));
-    EXPECT_TRUE(Hex("10000") > Hex("ffff"));
-    EXPECT_TRUE(Hex("1ffff") > Hex("10000"));
-    EXPECT_EQ(Hex("1ffff").Compare(Hex("20000")), -1);
-    EXPECT_EQ(LongIntegerClass().Compare(Hex("0000")), 0);
-}
-
-TEST(LongIntegerArithmetic, AddSubtractLimits) {
-    LongIntegerClass v = U(5);
-    EXPECT_THROW(v.Subtract(U(7)), IntegerOverflowExceptionClass);
-    LongIntegerClass seven = U(7);
-    seven -= U(7);
-    EXPECT_TRUE(seven.IsZero());
-    EXPECT_EQ(seven.DigitCount(), 1u);
+TEST(LongIntegerArithmetic, ComparisonAddSubtractLimits) {
+    const LongIntegerClass a = Hex("0000000000000005"), b = U(5);
+    EXPECT_TRUE(a == b && !(a != b) && a <= b && a >= b && U(0) < U(1) && Hex("10000") > b);
     EXPECT_THROW(U(0) - U(1), IntegerOverflowExceptionClass);
-    EXPECT_THROW(Hex("10000") - Hex("10001"), IntegerOverflowExceptionClass);
-    EXPECT_THROW(Hex("ffff") - Hex("10000"), IntegerOverflowExceptionClass);
-    EXPECT_EQ(Hex(Hex("10000") - U(1)), "ffff");
-
     LongIntegerClass top = Ones(8192);
     EXPECT_THROW(top.Increment(), OutOfMemoryExceptionClass);
     top = Ones(8191);
@@ -287,15 +203,14 @@ TEST(LongIntegerArithmetic, AddSubtractLimits) {
     EXPECT_THROW(Ones(8192) + PowerOfTwo(0), OutOfMemoryExceptionClass);
     EXPECT_THROW(PowerOfTwo(8191) + PowerOfTwo(8191), OutOfMemoryExceptionClass);
     EXPECT_EQ(Ones(8192) + U(0), Ones(8192));
-    EXPECT_EQ(Hex(Hex("ffffffff") + Hex("1")), "100000000");
+    EXPECT_TRUE((LongIntegerClass() + U(0)).IsZero());
     LongIntegerClass self = Hex("8000ffff");
     self += self;
     EXPECT_EQ(Hex(self), "10001fffe");
     self -= self;
     EXPECT_TRUE(self.IsZero());
+    EXPECT_EQ(self.DigitCount(), 1u);
 }
-
-// ---- shifts -----------------------------------------------------------------------------------
 
 TEST(LongIntegerShifts, ShiftLeftRoomCheckCountsWholeDigits) {
     LongIntegerClass v = PowerOfTwo(8176);  // 512 digits, top bit of digit 511 clear
@@ -303,37 +218,20 @@ TEST(LongIntegerShifts, ShiftLeftRoomCheckCountsWholeDigits) {
     LongIntegerClass w = PowerOfTwo(8175);  // 511 digits
     w.ShiftLeft(16);
     EXPECT_EQ(w, PowerOfTwo(8191));
-    LongIntegerClass x = PowerOfTwo(8175);
-    EXPECT_THROW(x.ShiftLeft(17), OutOfMemoryExceptionClass);
-    LongIntegerClass y = PowerOfTwo(0);
-    EXPECT_THROW(y.ShiftLeft(8191), OutOfMemoryExceptionClass);  // 1 + 512 digits of room
-    y = PowerOfTwo(0);
-    y.ShiftLeft(8176);
-    EXPECT_EQ(y.BitLength(), 8177u);
-    EXPECT_THROW(PowerOfTwo(0) << 8192, OutOfMemoryExceptionClass);
+    EXPECT_THROW(PowerOfTwo(8175) << 17, OutOfMemoryExceptionClass);
+    EXPECT_THROW(PowerOfTwo(0) << 8191, OutOfMemoryExceptionClass);  // 1 + 512 digits of room
+    EXPECT_EQ((PowerOfTwo(0) << 8176).BitLength(), 8177u);
     EXPECT_THROW(PowerOfTwo(0) << 0xFFFFFFFFu, OutOfMemoryExceptionClass);
     LongIntegerClass zero;
     zero.ShiftLeft(0xFFFFFFFFu);
     EXPECT_TRUE(zero.IsZero());
-    EXPECT_EQ(Hex(Hex("8001") << 16), "80010000");
-    EXPECT_EQ(Hex(Hex("8001") << 15), "40008000");
-    EXPECT_EQ(Hex(Hex("8001") << 0), "8001");
-}
-
-TEST(LongIntegerShifts, ShiftRight) {
-    EXPECT_EQ(Hex(Hex("80010000") >> 16), "8001");
-    EXPECT_EQ(Hex(Hex("80010000") >> 17), "4000");
-    EXPECT_TRUE((Hex("80010000") >> 32).IsZero());
     EXPECT_TRUE((Hex("80010000") >> 0xFFFFFFFFu).IsZero());
-    EXPECT_EQ(Hex(Hex("0000123456789") >> 4), "12345678");
 }
 
-// ---- bitwise operations ----------------------------------------------------------------------
-
-TEST(LongIntegerBitwise, XorWorksOnStoredCounts) {
+// Xor and And work on the stored counts (no normalising); aliases; capacity.
+TEST(LongIntegerBitwise, StoredCountsAliasesAndCapacity) {
     LongIntegerClass a = Hex("0000000000ff");  // 3 digits stored
-    const LongIntegerClass b = Hex("00ff");    // 1 digit stored
-    a ^= b;
+    a ^= Hex("00ff");                          // 1 digit stored
     EXPECT_EQ(a.DigitCount(), 3u);
     EXPECT_TRUE(a.IsZero());
     LongIntegerClass c = U(0);
@@ -344,126 +242,56 @@ TEST(LongIntegerBitwise, XorWorksOnStoredCounts) {
     d ^= d;
     EXPECT_EQ(d.DigitCount(), 3u);
     EXPECT_TRUE(d.IsZero());
-    EXPECT_EQ(Hex(c), "10000");
-}
-
-TEST(LongIntegerBitwise, AndAndTruncate) {
-    LongIntegerClass a = Hex("ff00ff00ff");
-    a &= Hex("0000000f0f");
-    EXPECT_EQ(a.DigitCount(), 1u);
-    EXPECT_EQ(Hex(a), "f");
     LongIntegerClass same = Hex("0100ffff");
     same &= Hex("00ff00000000ffff");
     EXPECT_EQ(same.DigitCount(), 2u);  // the smaller count, not normalised
     EXPECT_EQ(Hex(same), "ffff");
-    LongIntegerClass b = Hex("1ff00");
-    b &= Hex("00ff");
-    EXPECT_TRUE(b.IsZero());
 
     LongIntegerClass t = Hex("123456789");
-    t.TruncateBits(20);
-    EXPECT_EQ(t.DigitCount(), 2u);
-    EXPECT_EQ(Hex(t), "56789");
     t.TruncateBits(100);  // grows the count, not the value
     EXPECT_EQ(t.DigitCount(), 7u);
-    EXPECT_EQ(Hex(t), "56789");
     t.TruncateBits(0);
-    EXPECT_TRUE(t.IsZero());
     EXPECT_EQ(t.DigitCount(), 1u);
-    LongIntegerClass u = U(1);
-    EXPECT_THROW(u.TruncateBits(8193), OutOfMemoryExceptionClass);
-    EXPECT_THROW(u.TruncateBits(0xFFFFFFFFu), OutOfMemoryExceptionClass);
-}
+    EXPECT_THROW(U(1).TruncateBits(8193), OutOfMemoryExceptionClass);
+    EXPECT_THROW(U(1).TruncateBits(0xFFFFFFFFu), OutOfMemoryExceptionClass);
 
-TEST(LongIntegerBitwise, XorShifted) {
-    LongIntegerClass a = U(1);
-    a.XorShifted(U(3), 20);
-    EXPECT_EQ(a.DigitCount(), 3u);  // (20 + 15) / 16 + 1
-    EXPECT_EQ(Hex(a), "300001");
-    LongIntegerClass b = Hex("ffffffffffff");
-    b.XorShifted(U(1), 16);
-    EXPECT_EQ(Hex(b), "fffffffeffff");
-    EXPECT_EQ(b.DigitCount(), 3u);
-    LongIntegerClass c = U(5);
-    c.XorShifted(LongIntegerClass(), 100000);  // zero does nothing, at any shift
-    EXPECT_EQ(c.ToUInt32(), 5u);
-    EXPECT_THROW(c.XorShifted(U(1), 8192), OutOfMemoryExceptionClass);
-    c.XorShifted(c, 3);
-    EXPECT_EQ(Hex(c), "2d");
-}
+    LongIntegerClass x = U(1);
+    x.XorShifted(U(3), 20);
+    EXPECT_EQ(x.DigitCount(), 3u);  // (20 + 15) / 16 + 1
+    LongIntegerClass y = U(5);
+    y.XorShifted(LongIntegerClass(), 100000);  // zero does nothing, at any shift
+    EXPECT_EQ(y.ToUInt32(), 5u);
+    EXPECT_THROW(y.XorShifted(U(1), 8192), OutOfMemoryExceptionClass);
+    y.XorShifted(y, 3);
+    EXPECT_EQ(Hex(y), "2d");
 
-TEST(LongIntegerBitwise, Rotations) {
-    LongIntegerClass v = U(0x13);  // 10011
-    v.RotateLeft(5, 2);
-    EXPECT_EQ(v.ToUInt32(), 0x0Eu);
-    v = U(0x13);
-    v.RotateRight(5, 2);
-    EXPECT_EQ(v.ToUInt32(), 0x1Cu);
-    v = U(0x13);
-    v.RotateLeft(5, 5);
-    EXPECT_EQ(v.ToUInt32(), 0x13u);
-    v.RotateRight(5, 12);  // 12 mod 5 = 2
-    EXPECT_EQ(v.ToUInt32(), 0x1Cu);
-    v = U(0x13);
-    v.RotateLeftOne(5);
-    EXPECT_EQ(v.ToUInt32(), 0x07u);
-    v.RotateRightOne(5);
-    EXPECT_EQ(v.ToUInt32(), 0x13u);
-    v.RotateRightOne(1);
-    v.RotateLeftOne(0);
-    EXPECT_EQ(v.ToUInt32(), 0x13u);
-    // Bit w - 1 beyond the stored digits reads as 0.
+    // Rotations within 0 or 1 bits do nothing; bit w - 1 beyond the stored digits reads as 0.
+    LongIntegerClass r = U(0x13);
+    r.RotateRightOne(1);
+    r.RotateLeftOne(0);
+    EXPECT_EQ(r.ToUInt32(), 0x13u);
     LongIntegerClass small = U(1);
     small.Normalize();
     small.RotateLeftOne(163);
     EXPECT_EQ(small.ToUInt32(), 2u);
 }
 
-// ---- multiplication and division ---------------------------------------------------------------
-
-TEST(LongIntegerDivision, KnownAnswers) {
+TEST(LongIntegerDivision, ZeroDivisorsAndCapacityLimits) {
     LongIntegerClass q, r;
-    U(0).DivMod(U(7), q, r);
-    EXPECT_TRUE(q.IsZero() && r.IsZero());
-    U(5).DivMod(U(7), q, r);
-    EXPECT_TRUE(q.IsZero());
-    EXPECT_EQ(r.ToUInt32(), 5u);
-    U(7).DivMod(U(7), q, r);
-    EXPECT_EQ(q.ToUInt32(), 1u);
-    EXPECT_TRUE(r.IsZero());
     EXPECT_THROW(U(7).DivMod(U(0), q, r), DivideByZeroExceptionClass);
     EXPECT_THROW(U(7) / Hex("0000"), DivideByZeroExceptionClass);
     EXPECT_THROW(U(7) % U(0), DivideByZeroExceptionClass);
-
-    // 2^128 + 5 = (2^64 + 1)(2^64 - 1) + 6
-    (PowerOfTwo(128) + U(5)).DivMod(PowerOfTwo(64) + U(1), q, r);
-    EXPECT_EQ(q, Ones(64));
-    EXPECT_EQ(r.ToUInt32(), 6u);
-    // Divisor whose top digit already has its top bit set (no normalising shift).
-    (PowerOfTwo(128) + U(5)).DivMod(Hex("80000000000000000001"), q, r);
-    EXPECT_EQ(Hex(q), "1ffffffffffff");
-    EXPECT_EQ(Hex(r), "7ffffffe000000000006");
-    EXPECT_EQ(q * Hex("80000000000000000001") + r, PowerOfTwo(128) + U(5));
-    EXPECT_TRUE(r < Hex("80000000000000000001"));
-
-    EXPECT_EQ(PowerOfTwo(64).ModuloUInt32(65537), 1u);
-    EXPECT_EQ(PowerOfTwo(64).ModuloUInt32(3), 1u);
-    EXPECT_EQ(Hex("ffffffffffffffff").ModuloUInt32(0xFFFFFFFFu), 0u);
     EXPECT_THROW(PowerOfTwo(64).ModuloUInt32(0), DivideByZeroExceptionClass);
-}
+    EXPECT_EQ(Hex("ffffffffffffffff").ModuloUInt32(0xFFFFFFFFu), 0u);
 
-TEST(LongIntegerDivision, CapacityLimits) {
-    const LongIntegerClass a256 = Ones(256 * 16);
-    const LongIntegerClass a257 = Ones(257 * 16);
-    EXPECT_EQ((a256 * a256).BitLength(), 8192u);
-    EXPECT_THROW(a257 * a256, OutOfMemoryExceptionClass);
-    // The check counts digits: 2^4096 * 1 needs 258 digits of room... and fits in 257.
+    EXPECT_EQ((Ones(256 * 16) * Ones(256 * 16)).BitLength(), 8192u);
+    EXPECT_THROW(Ones(257 * 16) * Ones(256 * 16), OutOfMemoryExceptionClass);
+    // The check counts digits: 2^8176 * 1 needs 513 digits of room, 2^8175 * 1 fits.
     EXPECT_THROW(PowerOfTwo(8176) * U(1), OutOfMemoryExceptionClass);
     EXPECT_EQ(PowerOfTwo(8175) * U(1), PowerOfTwo(8175));
     EXPECT_TRUE((Ones(8192) * U(0)).IsZero());
 
     // Long division: BitLength(dividend) + normalising shift must not exceed 8176.
-    LongIntegerClass q, r;
     const LongIntegerClass fullTop = Hex("80000000");  // shift 0
     const LongIntegerClass shift15 = Hex("10000");     // shift 15
     EXPECT_NO_THROW(Ones(8176).DivMod(fullTop, q, r));
@@ -471,10 +299,8 @@ TEST(LongIntegerDivision, CapacityLimits) {
     EXPECT_NO_THROW(Ones(8161).DivMod(shift15, q, r));
     EXPECT_EQ(q, Ones(8161) >> 16);
     EXPECT_THROW(Ones(8162).DivMod(shift15, q, r), OutOfMemoryExceptionClass);
-    EXPECT_THROW(Ones(8192).DivMod(shift15, q, r), OutOfMemoryExceptionClass);
     // A single-digit divisor never runs out of room; neither does a longer divisor.
     EXPECT_NO_THROW(Ones(8192).DivMod(U(3), q, r));
-    EXPECT_TRUE(r.IsZero());
     EXPECT_NO_THROW(Ones(8176).DivMod(Ones(8177), q, r));
     EXPECT_EQ(r, Ones(8176));
     // ModuloUInt32 with a two-digit divisor follows the same rule.
@@ -483,20 +309,15 @@ TEST(LongIntegerDivision, CapacityLimits) {
 }
 
 TEST(LongIntegerModular, ModExpKnownAnswers) {
-    using QIRVALE::LongIntegerClass;
-    EXPECT_EQ(LongIntegerClass::ModExp(U(3), U(0), U(7)).ToUInt32(), 1u);
     EXPECT_EQ(LongIntegerClass::ModExp(U(3), U(0), U(0)).ToUInt32(), 1u);
-    EXPECT_EQ(LongIntegerClass::ModExp(U(10), U(1), U(7)).ToUInt32(), 10u);
+    EXPECT_EQ(LongIntegerClass::ModExp(U(10), U(1), U(7)).ToUInt32(), 10u);  // e = 1: unreduced
     EXPECT_EQ(LongIntegerClass::ModExp(U(10), U(1), U(0)).ToUInt32(), 10u);
-    EXPECT_EQ(LongIntegerClass::ModExp(U(10), U(2), U(7)).ToUInt32(), 2u);
     EXPECT_EQ(LongIntegerClass::ModExp(U(2), U(10), U(1000)).ToUInt32(), 24u);
     EXPECT_THROW(LongIntegerClass::ModExp(U(2), U(2), U(0)), DivideByZeroExceptionClass);
-    EXPECT_TRUE(LongIntegerClass::ModExp(U(2), U(10), U(1)).IsZero());
+    EXPECT_THROW(LongIntegerClass::ModMul(U(1), U(1), U(0)), DivideByZeroExceptionClass);
     // Fermat: a^(p-1) = 1 mod p for p = 2^127 - 1.
     const LongIntegerClass p = Ones(127);
     EXPECT_EQ(LongIntegerClass::ModExp(U(3), p - U(1), p), U(1));
-    EXPECT_EQ(LongIntegerClass::ModMul(Ones(200), Ones(200), p), (Ones(200) * Ones(200)) % p);
-    EXPECT_THROW(LongIntegerClass::ModMul(U(1), U(1), U(0)), DivideByZeroExceptionClass);
     // A base too long to square raises before the zero modulus is noticed.
     EXPECT_THROW(LongIntegerClass::ModExp(Ones(257 * 16), U(2), U(0)), OutOfMemoryExceptionClass);
 }
@@ -566,15 +387,23 @@ class Operands {
     std::mt19937_64 rng_;
 };
 
-uint32_t Digits(uint32_t bits) {
-    return (bits + 15) / 16;
+// Every result must come out normalised: digit count max(1, ceil(bits / 16)).
+bool Normalised(const LongIntegerClass& v) {
+    return v.DigitCount() == std::max(1u, (v.BitLength() + 15) / 16);
 }
 
-// Runs an operation and names its outcome: the big-endian hex of the result, or the exception.
+std::string Describe(const LongIntegerClass& v) {
+    return Normalised(v) ? Hex(v) : Hex(v) + " not normalised";
+}
+std::string Describe(const std::string& s) {
+    return s;
+}
+
+// Runs an operation and names its outcome: the result, or the exception.
 template <class Operation>
 std::string Outcome(Operation operation) {
     try {
-        return Hex(operation());
+        return Describe(operation());
     } catch (const OutOfMemoryExceptionClass&) {
         return "OutOfMemory";
     } catch (const DivideByZeroExceptionClass&) {
@@ -586,17 +415,22 @@ std::string Outcome(Operation operation) {
 
 namespace Reference = QIRVALE::LongIntegerReference;
 
-// ---- long division: add-back cases -------------------------------------------------------------
+// q and r of a division, by the word-wise or the digit-by-digit algorithm.
+std::string Divide(const LongIntegerClass& a, const LongIntegerClass& d, bool reference) {
+    LongIntegerClass q(1u), r(2u);
+    if (reference)
+        Reference::DivMod(a, d, q, r);
+    else
+        a.DivMod(d, q, r);
+    return Describe(q) + " " + Describe(r);
+}
 
 // Dividends and divisors whose long division needs the add-back step: in base 2^16 (digits),
 // 2^32 and 2^64 (the word sizes of the 32- and 64-bit builds). Found by searching structured
 // operands with a model of each algorithm.
 TEST(LongIntegerDivision, AddBackCases) {
     struct Case {
-        const char* u;
-        const char* v;
-        const char* q;
-        const char* r;
+        const char *u, *v, *q, *r;
     };
     const Case cases[] = {
         // base 2^16
@@ -625,24 +459,19 @@ TEST(LongIntegerDivision, AddBackCases) {
          "13ffffffffffffffed97075c9ccc340c1cc2f5159895f727b"},
     };
     for (const Case& c : cases) {
-        const LongIntegerClass u = Hex(c.u), v = Hex(c.v);
-        LongIntegerClass q, r;
-        u.DivMod(v, q, r);
-        EXPECT_EQ(Hex(q), c.q) << c.u;
-        EXPECT_EQ(Hex(r), c.r) << c.u;
-        Reference::DivMod(u, v, q, r);
-        EXPECT_EQ(Hex(q), c.q) << c.u;
-        EXPECT_EQ(Hex(r), c.r) << c.u;
-        EXPECT_EQ(Hex(Reference::Multiply(q, v) + r), Hex(u));
+        const std::string expected = std::string(c.q) + " " + c.r;
+        EXPECT_EQ(Divide(Hex(c.u), Hex(c.v), false), expected) << c.u;
+        EXPECT_EQ(Divide(Hex(c.u), Hex(c.v), true), expected) << c.u;
     }
 }
 
-// ---- word-wise operations against the digit-by-digit forms
-// ----------------------------------------
+// ---- word-wise operations against the digit-by-digit forms -----------------------------------
 
-// Same results and same exceptions, with operands up to full capacity. These run on every build,
-// with or without GMP.
-TEST(LongIntegerReference, MultiplyAndDivModAgree) {
+// Same results and same exceptions, with operands up to full capacity and moduli around 255
+// digits, the largest the Montgomery path accepts (beyond it the square-and-multiply path
+// runs and may raise where its products outgrow the room). These run on every build, with or
+// without GMP.
+TEST(LongIntegerReference, FastPathsAgreeAtTheLimits) {
     Operands ops(11);
     for (int iteration = 0; iteration < 1500; ++iteration) {
         const LongIntegerClass a = ops.Value(8192);
@@ -655,34 +484,10 @@ TEST(LongIntegerReference, MultiplyAndDivModAgree) {
                   Outcome([&] { return Reference::Multiply(a, a); }))
             << Hex(a) << " ^ 2";
         const LongIntegerClass d = iteration % 4 == 0 ? ops.WithBits(1 + ops.Below(20)) : b;
-        auto divide = [&](bool reference) {
-            LongIntegerClass q(1u), r(2u);
-            if (reference)
-                Reference::DivMod(a, d, q, r);
-            else
-                a.DivMod(d, q, r);
-            return q.DigitCount() == std::max(1u, Digits(q.BitLength())) &&
-                           r.DigitCount() == std::max(1u, Digits(r.BitLength()))
-                       ? Hex(q) + " " + Hex(r)
-                       : "not normalised";
-        };
-        auto run = [&](bool reference) {
-            try {
-                return divide(reference);
-            } catch (const OutOfMemoryExceptionClass&) {
-                return std::string("OutOfMemory");
-            } catch (const DivideByZeroExceptionClass&) {
-                return std::string("DivideByZero");
-            }
-        };
-        ASSERT_EQ(run(false), run(true)) << Hex(a) << " / " << Hex(d);
+        ASSERT_EQ(Outcome([&] { return Divide(a, d, false); }),
+                  Outcome([&] { return Divide(a, d, true); }))
+            << Hex(a) << " / " << Hex(d);
     }
-}
-
-TEST(LongIntegerReference, ModExpAgreesAtTheFastPathLimits) {
-    // Moduli and bases around 255 digits, the largest the Montgomery path accepts; beyond it
-    // the square-and-multiply path runs and may raise where its products outgrow the room.
-    Operands ops(12);
     for (int iteration = 0; iteration < 60; ++iteration) {
         const uint32_t mBits = 16 * (253 + ops.Below(5)) - ops.Below(16);
         LongIntegerClass m = ops.WithBits(mBits);
@@ -697,7 +502,7 @@ TEST(LongIntegerReference, ModExpAgreesAtTheFastPathLimits) {
     }
 }
 
-TEST(LongIntegerReference, ModExpAgreesOnSmallModuli) {
+TEST(LongIntegerReference, ModExpAgreesOnSmallAndDegenerateModuli) {
     Operands ops(13);
     for (int iteration = 0; iteration < 400; ++iteration) {
         LongIntegerClass m = ops.Value(iteration % 10 == 0 ? 1024 : 300);
@@ -709,7 +514,6 @@ TEST(LongIntegerReference, ModExpAgreesOnSmallModuli) {
                   Outcome([&] { return Reference::ModExp(base, e, m); }))
             << Hex(base) << " ^ " << Hex(e) << " mod " << Hex(m);
     }
-    // Degenerate moduli and bases.
     for (const char* mod : {"0", "1", "2", "3", "ffff", "10001", "ffffffffffffffff"}) {
         for (const char* b : {"0", "1", "2", "ffff", "123456789abcdef0123"}) {
             for (const char* ex : {"0", "1", "2", "3", "10", "ffffffff"}) {
@@ -722,8 +526,7 @@ TEST(LongIntegerReference, ModExpAgreesOnSmallModuli) {
     }
 }
 
-// ---- randomized differential tests against GMP
-// ---------------------------------------------------
+// ---- randomized differential tests against GMP ---------------------------------------------
 
 #if QIRVALE_HAVE_GMP
 
@@ -742,6 +545,7 @@ class Mpz {
     Mpz(const Mpz&) = delete;
     Mpz& operator=(const Mpz&) = delete;
     mpz_ptr operator*() { return z_; }
+    // The hex of the value, as Describe writes a normalised result.
     std::string Hex() const {
         char* s = mpz_get_str(nullptr, 16, z_);
         std::string out(s);
@@ -755,12 +559,7 @@ class Mpz {
     mpz_t z_;
 };
 
-// The normalising shift of a divisor of at least two digits.
-uint32_t NormalisingShift(const LongIntegerClass& d) {
-    return (16 - d.BitLength() % 16) % 16;
-}
-
-TEST(LongIntegerGmp, AddSubtract) {
+TEST(LongIntegerGmp, AddSubtractMultiply) {
     Operands ops(1);
     for (int iteration = 0; iteration < 3000; ++iteration) {
         const LongIntegerClass a = ops.Value(8192);
@@ -768,39 +567,22 @@ TEST(LongIntegerGmp, AddSubtract) {
             iteration % 3 == 0 ? ops.WithBits(a.BitLength()) : ops.Value(8192);
         Mpz za(a), zb(b), expected;
         mpz_add(*expected, *za, *zb);
-        if (mpz_sizeinbase(*expected, 2) > 8192) {
-            EXPECT_THROW(a + b, OutOfMemoryExceptionClass);
-        } else {
-            const LongIntegerClass sum = a + b;
-            ASSERT_EQ(Hex(sum), expected.Hex()) << Hex(a) << " + " << Hex(b);
-            EXPECT_EQ(sum.DigitCount(), std::max(1u, Digits(sum.BitLength())));
-        }
-        if (mpz_cmp(*za, *zb) < 0) {
-            EXPECT_THROW(a - b, IntegerOverflowExceptionClass);
-        } else {
-            mpz_sub(*expected, *za, *zb);
-            ASSERT_EQ(Hex(a - b), expected.Hex()) << Hex(a) << " - " << Hex(b);
-        }
+        ASSERT_EQ(Outcome([&] { return a + b; }),
+                  mpz_sizeinbase(*expected, 2) > 8192 ? "OutOfMemory" : expected.Hex())
+            << Hex(a) << " + " << Hex(b);
         const int cmp = mpz_cmp(*za, *zb);
+        mpz_sub(*expected, *za, *zb);
+        ASSERT_EQ(Outcome([&] { return a - b; }), cmp < 0 ? "IntegerOverflow" : expected.Hex())
+            << Hex(a) << " - " << Hex(b);
         ASSERT_EQ(a.Compare(b), cmp < 0 ? -1 : cmp > 0 ? 1 : 0);
-    }
-}
-
-TEST(LongIntegerGmp, Multiply) {
-    Operands ops(2);
-    for (int iteration = 0; iteration < 1500; ++iteration) {
-        const LongIntegerClass a = ops.Value(8192);
-        const LongIntegerClass b = ops.Value(iteration % 2 ? 8192 - a.BitLength() + 32 : 1024);
-        const uint32_t room = a.EffectiveDigitCount() + b.EffectiveDigitCount();
-        if (!a.IsZero() && !b.IsZero() && room > 512) {
-            EXPECT_THROW(a * b, OutOfMemoryExceptionClass);
-            continue;
-        }
-        Mpz za(a), zb(b), expected;
-        mpz_mul(*expected, *za, *zb);
-        const LongIntegerClass product = a * b;
-        ASSERT_EQ(Hex(product), expected.Hex()) << Hex(a) << " * " << Hex(b);
-        EXPECT_EQ(product.DigitCount(), std::max(1u, Digits(product.BitLength())));
+        // Products: b either short or just about fitting next to a.
+        const LongIntegerClass c = ops.Value(iteration % 2 ? 8192 - a.BitLength() + 32 : 1024);
+        const uint32_t room = a.EffectiveDigitCount() + c.EffectiveDigitCount();
+        Mpz zc(c);
+        mpz_mul(*expected, *za, *zc);
+        ASSERT_EQ(Outcome([&] { return a * c; }),
+                  !a.IsZero() && !c.IsZero() && room > 512 ? "OutOfMemory" : expected.Hex())
+            << Hex(a) << " * " << Hex(c);
     }
 }
 
@@ -823,26 +605,21 @@ TEST(LongIntegerGmp, DivMod) {
                 d = ops.Value(8192);
         }
         if (d.IsZero()) d = U(1);
-        LongIntegerClass q(77u), r(88u);
         const uint32_t m = d.EffectiveDigitCount();
-        if (m >= 2 && a.EffectiveDigitCount() >= m && a.BitLength() + NormalisingShift(d) > 8176) {
-            EXPECT_THROW(a.DivMod(d, q, r), OutOfMemoryExceptionClass);
-            continue;
-        }
+        const uint32_t shift = (16 - d.BitLength() % 16) % 16;  // normalising shift
         Mpz za(a), zd(d), zq, zr;
         mpz_tdiv_qr(*zq, *zr, *za, *zd);
-        a.DivMod(d, q, r);
-        ASSERT_EQ(Hex(q), zq.Hex()) << Hex(a) << " / " << Hex(d);
-        ASSERT_EQ(Hex(r), zr.Hex()) << Hex(a) << " % " << Hex(d);
-        EXPECT_EQ(q.DigitCount(), std::max(1u, Digits(q.BitLength())));
-        EXPECT_EQ(r.DigitCount(), std::max(1u, Digits(r.BitLength())));
-        if (d.BitLength() <= 32) {
+        const bool noRoom = m >= 2 && a.EffectiveDigitCount() >= m && a.BitLength() + shift > 8176;
+        ASSERT_EQ(Outcome([&] { return Divide(a, d, false); }),
+                  noRoom ? "OutOfMemory" : zq.Hex() + " " + zr.Hex())
+            << Hex(a) << " / " << Hex(d);
+        if (d.BitLength() <= 32 && !noRoom) {
             ASSERT_EQ(a.ModuloUInt32(d.ToUInt32()), mpz_get_ui(*zr));
         }
     }
 }
 
-TEST(LongIntegerGmp, ModExp) {
+TEST(LongIntegerGmp, ModExpAndModMul) {
     Operands ops(4);
     for (int iteration = 0; iteration < 300; ++iteration) {
         const uint32_t modBits = iteration < 250 ? 1 + ops.Below(1100) : 1 + ops.Below(4096);
@@ -852,51 +629,41 @@ TEST(LongIntegerGmp, ModExp) {
             iteration % 4 == 0 ? ops.Value(modBits + 64) : ops.Value(modBits) % m;
         const LongIntegerClass e = ops.Value(iteration < 250 ? modBits : 64);
         Mpz zb(base), ze(e), zm(m), expected;
-        if (e.BitLength() <= 1) {
+        if (e.BitLength() <= 1) {  // e = 0 gives 1 and e = 1 the base, unreduced
             mpz_set(*expected, e.IsZero() ? *Mpz(U(1)) : *zb);
         } else {
             mpz_powm(*expected, *zb, *ze, *zm);
         }
         ASSERT_EQ(Hex(LongIntegerClass::ModExp(base, e, m)), expected.Hex())
             << Hex(base) << " ^ " << Hex(e) << " mod " << Hex(m);
-        Mpz product;
-        mpz_mul(*product, *zb, *zb);
-        mpz_mod(*product, *product, *zm);
-        ASSERT_EQ(Hex(LongIntegerClass::ModMul(base, base, m)), product.Hex());
+        mpz_mul(*expected, *zb, *zb);
+        mpz_mod(*expected, *expected, *zm);
+        ASSERT_EQ(Hex(LongIntegerClass::ModMul(base, base, m)), expected.Hex());
     }
 }
 
-TEST(LongIntegerGmp, Shifts) {
-    Operands ops(5);
+TEST(LongIntegerGmp, ShiftsRotationsAndBitwise) {
+    Operands ops(6);
     for (int iteration = 0; iteration < 3000; ++iteration) {
         const LongIntegerClass a = ops.Value(8192);
         const uint32_t s = iteration % 2 ? ops.Below(8300) : ops.Below(40);
         Mpz za(a), expected;
-        if (!a.IsZero() && a.EffectiveDigitCount() + (s + 15) / 16 > 512) {
-            EXPECT_THROW(a << s, OutOfMemoryExceptionClass);
-        } else {
-            mpz_mul_2exp(*expected, *za, s);
-            const LongIntegerClass shifted = a << s;
-            ASSERT_EQ(Hex(shifted), expected.Hex()) << Hex(a) << " << " << s;
-            EXPECT_EQ(shifted.DigitCount(), std::max(1u, Digits(shifted.BitLength())));
-        }
+        mpz_mul_2exp(*expected, *za, s);
+        ASSERT_EQ(Outcome([&] { return a << s; }),
+                  !a.IsZero() && a.EffectiveDigitCount() + (s + 15) / 16 > 512 ? "OutOfMemory"
+                                                                               : expected.Hex())
+            << Hex(a) << " << " << s;
         mpz_fdiv_q_2exp(*expected, *za, s);
-        const LongIntegerClass shifted = a >> s;
-        ASSERT_EQ(Hex(shifted), expected.Hex()) << Hex(a) << " >> " << s;
-        EXPECT_EQ(shifted.DigitCount(), std::max(1u, Digits(shifted.BitLength())));
-    }
-}
+        ASSERT_EQ(Outcome([&] { return a >> s; }), expected.Hex()) << Hex(a) << " >> " << s;
+        if (iteration % 3 != 0) continue;
 
-TEST(LongIntegerGmp, BitwiseAndRotations) {
-    Operands ops(6);
-    for (int iteration = 0; iteration < 2000; ++iteration) {
         const uint32_t w = 1 + ops.Below(iteration % 4 ? 600 : 8000);
         const LongIntegerClass v = ops.Value(w);
         const uint32_t k =
             iteration % 8 == 0 ? static_cast<uint32_t>(ops.Engine()()) : ops.Below(2 * w);
         const uint32_t r = k % w;
         Mpz zv(v), low, high, right, left;
-        // right by r: (v >> r) | (v mod 2^r) << (w - r)
+        // right by r: (v >> r) | (v mod 2^r) << (w - r); left by r likewise.
         mpz_fdiv_q_2exp(*high, *zv, r);
         mpz_fdiv_r_2exp(*low, *zv, r);
         mpz_mul_2exp(*low, *low, w - r);
@@ -905,46 +672,37 @@ TEST(LongIntegerGmp, BitwiseAndRotations) {
         mpz_fdiv_r_2exp(*low, *zv, w - r);
         mpz_mul_2exp(*low, *low, r);
         mpz_ior(*left, *high, *low);
-        LongIntegerClass x = v;
+        LongIntegerClass x = v, y = v;
         x.RotateRight(w, k);
+        y.RotateLeft(w, k);
         ASSERT_EQ(Hex(x), right.Hex()) << Hex(v) << " ror(" << w << ", " << k << ")";
-        x = v;
-        x.RotateLeft(w, k);
-        ASSERT_EQ(Hex(x), left.Hex()) << Hex(v) << " rol(" << w << ", " << k << ")";
-
+        ASSERT_EQ(Hex(y), left.Hex()) << Hex(v) << " rol(" << w << ", " << k << ")";
         // One-position rotations agree with the general ones.
-        x = v;
+        x = v, y = v;
         x.RotateRightOne(w);
-        LongIntegerClass y = v;
         y.RotateRight(w, 1);
         ASSERT_EQ(x, y) << w;
-        x = v;
+        x = v, y = v;
         x.RotateLeftOne(w);
-        y = v;
         y.RotateLeft(w, 1);
         ASSERT_EQ(x, y) << w;
 
-        // Xor, and, shifted xor.
         const LongIntegerClass b = ops.Value(w);
-        Mpz zb(b), expected;
+        Mpz zb(b);
         mpz_xor(*expected, *zv, *zb);
-        x = v;
-        x ^= b;
-        ASSERT_EQ(Hex(x), expected.Hex());
+        ASSERT_EQ(Hex((x = v) ^= b), expected.Hex());
         mpz_and(*expected, *zv, *zb);
-        x = v;
-        x &= b;
-        ASSERT_EQ(Hex(x), expected.Hex());
-        const uint32_t s = ops.Below(600);
-        mpz_mul_2exp(*expected, *zb, s);
+        ASSERT_EQ(Hex((x = v) &= b), expected.Hex());
+        const uint32_t t = ops.Below(600);
+        mpz_mul_2exp(*expected, *zb, t);
         mpz_xor(*expected, *expected, *zv);
         x = v;
-        x.XorShifted(b, s);
+        x.XorShifted(b, t);
         ASSERT_EQ(Hex(x), expected.Hex());
-        mpz_fdiv_r_2exp(*expected, *zv, s);
+        mpz_fdiv_r_2exp(*expected, *zv, t);
         x = v;
-        x.TruncateBits(s);
-        ASSERT_EQ(x.DigitCount(), std::max(1u, Digits(s)));
+        x.TruncateBits(t);
+        ASSERT_EQ(x.DigitCount(), std::max(1u, (t + 15) / 16));
         ASSERT_EQ(Hex(x), expected.Hex());
     }
 }

@@ -176,26 +176,16 @@ class Random {
 
 // ---- the table -------------------------------------------------------------------------
 
-TEST(ONBTable, SmallDegreesHaveTheirPairsInOrder) {
+TEST(ONBTable, ExamplesAndTheDegreesItAccepts) {
     EXPECT_EQ(TableOf(ONBBaseField(1)), (Pairs{{0, 0}}));
     EXPECT_EQ(TableOf(ONBBaseField(2)), (Pairs{{0, 1}, {1, 0}, {1, 1}}));
     EXPECT_EQ(TableOf(ONBBaseField(3)), (Pairs{{0, 1}, {1, 0}, {1, 2}, {2, 1}, {2, 2}}));
     EXPECT_EQ(TableOf(ONBBaseField(5)),
               (Pairs{{0, 1}, {1, 0}, {1, 3}, {2, 3}, {2, 4}, {3, 1}, {3, 2}, {4, 2}, {4, 4}}));
-}
-
-TEST(ONBTable, AcceptsExactlyTheDegreesWithTwoMMinusOnePairs) {
     EXPECT_THROW(ONBBaseField(0), AssertExceptionClass);
     EXPECT_THROW(ONBBaseField(4), AssertExceptionClass);
     EXPECT_EQ(ONBBaseField(12).MultiplicationTableLength(), 23u);  // 25 is not prime
-    const ONBBaseField field(173);
-    ASSERT_EQ(field.MultiplicationTableLength(), 345u);
-    const Pairs pairs = TableOf(field);
-    EXPECT_EQ(pairs[0], (std::pair<uint32_t, uint32_t>{0, 1}));
-    for (uint32_t row = 1; row < 173; ++row) {
-        EXPECT_EQ(pairs[2 * row - 1].first, row);
-        EXPECT_EQ(pairs[2 * row].first, row);
-    }
+    EXPECT_EQ(ONBBaseField(173).MultiplicationTableLength(), 345u);
 }
 
 TEST(ONBTable, EqualsTheLoopOverAllPairs) {
@@ -217,48 +207,29 @@ TEST(ONBTable, EqualsTheLoopOverAllPairs) {
     EXPECT_EQ(accepted, 74u + 5u);
 }
 
-// 2^e mod p with machine integers, for the checks at large degrees.
-uint32_t PowerOfTwoMod(uint32_t e, uint32_t p) {
-    uint64_t result = 1, base = 2;
-    for (; e != 0; e >>= 1, base = base * base % p)
-        if (e & 1) result = result * base % p;
-    return uint32_t(result);
-}
-bool IsPair(uint32_t i, uint32_t j, uint32_t p) {
-    const int64_t a = PowerOfTwoMod(i, p), b = PowerOfTwoMod(j, p), q = p;
-    return (a + b + 1) % q == 0 || (a + b - 1) % q == 0 || (a - b + 1) % q == 0 ||
-           (a - b - 1) % q == 0;
-}
-
 TEST(ONBTable, LargestDegreesAndTheCapacityLimit) {
-    // 8174 is the largest accepted degree within the limit: every stored entry is a pair, in
-    // order, and sampled rows hold every pair of theirs.
+    // 8174 is the largest accepted degree within the limit: 2m - 1 stored entries, each a
+    // pair (2^i +- 2^j = +-1 mod 2m + 1), in order.
     const uint32_t m = 8174, p = 2 * m + 1;
-    const ONBBaseField field(m);
-    const Pairs pairs = TableOf(field);
+    std::vector<uint32_t> power(m);
+    for (uint32_t i = 0, v = 1; i < m; ++i, v = 2 * v % p) power[i] = v;
+    const Pairs pairs = TableOf(ONBBaseField(m));
     ASSERT_EQ(pairs.size(), 2 * m - 1);
     for (std::size_t e = 0; e < pairs.size(); ++e) {
-        ASSERT_TRUE(IsPair(pairs[e].first, pairs[e].second, p)) << e;
+        const uint32_t a = power[pairs[e].first], b = power[pairs[e].second];
+        ASSERT_TRUE((a + b + 1) % p == 0 || (a + b + p - 1) % p == 0 || (a + p - b + 1) % p == 0 ||
+                    (a + 2 * p - b - 1) % p == 0)
+            << e;
         if (e > 0) {
             ASSERT_LT(pairs[e - 1], pairs[e]);
         }
-    }
-    for (uint32_t row = 0; row < m; row += 409) {
-        Pairs inRow;
-        for (uint32_t j = 0; j < m; ++j)
-            if (IsPair(row, j, p)) inRow.emplace_back(row, j);
-        Pairs stored;
-        for (const auto& pair : pairs)
-            if (pair.first == row) stored.push_back(pair);
-        EXPECT_EQ(stored, inRow) << row;
     }
     EXPECT_THROW(ONBBaseField(8176), AssertExceptionClass);  // 2m-1 pairs fail to come out
     // Beyond the limit the powers no longer fit a long integer, whatever the pair count
     // (8181 and 65535 would otherwise pass it and fail it); nothing is allocated.
     for (uint32_t big : {8177u, 8181u, 65535u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
         EXPECT_THROW(ONBBaseField{big}, OutOfMemoryExceptionClass) << big;
-    // A degree whose powers of 2 repeat with a short period (2^17 - 1 = 2m + 1 for m = 65535)
-    // is refused quickly by the count below the limit too: m = 4095 has p = 8191 = 2^13 - 1.
+    // Powers of 2 that repeat with a short period (p = 8191 = 2^13 - 1) are refused quickly.
     EXPECT_THROW(ONBBaseField(4095), AssertExceptionClass);
 }
 
@@ -276,13 +247,19 @@ TEST(ONBArithmetic, DegreeFiveExamples) {
     EXPECT_EQ(field.CompressionBitIndex(), 4u);
 }
 
-TEST(ONBArithmetic, MultiplyEqualsTheTableAlgorithm) {
+// Multiply equals the table algorithm for every accepted degree up to 70 and the large
+// degrees; operands of more than m bits (up to the capacity) reach Multiply, Square,
+// SquareRoot and Invert unchecked, and give the results of the algorithms taken literally.
+TEST(ONBArithmetic, OperationsEqualTheLiteralAlgorithms) {
     Random random(1);
+    std::vector<uint32_t> degrees(std::begin(kLargeDegrees), std::end(kLargeDegrees));
     for (uint32_t m = 1; m <= 70; ++m) {
         Pairs ignored;
-        if (!ReferenceTable(m, ignored)) continue;
+        if (ReferenceTable(m, ignored)) degrees.push_back(m);
+    }
+    for (uint32_t m : degrees) {
         const ONBBaseField field(m);
-        for (int trial = 0; trial < 4; ++trial) {
+        for (int trial = 0; trial < 3; ++trial) {
             const Element a = random.Below(m), b = random.Below(m);
             EXPECT_EQ(field.Multiply(a, b), ReferenceMultiply(field, a, b)) << m;
         }
@@ -290,48 +267,17 @@ TEST(ONBArithmetic, MultiplyEqualsTheTableAlgorithm) {
                   ReferenceMultiply(field, field.One(), field.One()))
             << m;
     }
-    for (uint32_t m : kLargeDegrees) {
-        const ONBBaseField field(m);
-        for (int trial = 0; trial < 3; ++trial) {
-            const Element a = random.Below(m), b = random.Below(m);
-            EXPECT_EQ(field.Multiply(a, b), ReferenceMultiply(field, a, b)) << m;
-        }
-    }
-}
-
-// Operands of more than m bits reach Multiply unchecked; the result is that of the table
-// algorithm with its rotations taken literally, whatever the sizes.
-TEST(ONBArithmetic, UnreducedOperandsFollowTheTableAlgorithm) {
-    Random random(2);
     for (uint32_t m : {1u, 2u, 3u, 5u, 12u, 53u, 173u}) {
         const ONBBaseField field(m);
-        for (int trial = 0; trial < 3; ++trial) {
-            const Element small = random.Below(m);
-            const Element big = random.Exactly(m + random.Uniform(1, 130));
-            const Element other = random.Exactly(m + random.Uniform(1, 130));
-            EXPECT_EQ(field.Multiply(big, small), ReferenceMultiply(field, big, small)) << m;
-            EXPECT_EQ(field.Multiply(small, big), ReferenceMultiply(field, small, big)) << m;
-            EXPECT_EQ(field.Multiply(big, other), ReferenceMultiply(field, big, other)) << m;
-            EXPECT_EQ(field.Square(big), ReferenceSquare(field, big)) << m;
-            EXPECT_EQ(field.SquareRoot(big), RotateLeftWithin(big, m, 1)) << m;
-        }
-    }
-    // Operands up to the capacity of a long integer.
-    const ONBBaseField field(173);
-    const Element huge = random.Exactly(8192), ones = random.Below(173);
-    EXPECT_EQ(field.Multiply(huge, ones), ReferenceMultiply(field, huge, ones));
-    EXPECT_EQ(field.Square(huge), ReferenceSquare(field, huge));
-    EXPECT_EQ(field.SquareRoot(huge), RotateLeftWithin(huge, 173, 1));
-}
-
-TEST(ONBArithmetic, InvertEqualsTheChainAlsoForUnreducedOperands) {
-    Random random(3);
-    for (uint32_t m : {1u, 2u, 5u, 12u, 53u, 173u}) {
-        const ONBBaseField field(m);
-        const Element reduced = random.NonZeroBelow(m);
-        const Element unreduced = random.Exactly(m + random.Uniform(1, 80));
-        EXPECT_EQ(field.Invert(reduced), ReferenceInvert(field, reduced)) << m;
-        EXPECT_EQ(field.Invert(unreduced), ReferenceInvert(field, unreduced)) << m;
+        const Element small = random.Below(m);
+        const Element big = random.Exactly(m + random.Uniform(1, 130));
+        const Element other = random.Exactly(m + random.Uniform(1, 130));
+        EXPECT_EQ(field.Multiply(big, small), ReferenceMultiply(field, big, small)) << m;
+        EXPECT_EQ(field.Multiply(small, big), ReferenceMultiply(field, small, big)) << m;
+        EXPECT_EQ(field.Multiply(big, other), ReferenceMultiply(field, big, other)) << m;
+        EXPECT_EQ(field.Square(big), ReferenceSquare(field, big)) << m;
+        EXPECT_EQ(field.SquareRoot(big), RotateLeftWithin(big, m, 1)) << m;
+        EXPECT_EQ(field.Invert(big), ReferenceInvert(field, big)) << m;
         if (m < 100) {
             // Products stay above 2^m only for operands far larger than the field, and only
             // then does the chain square a value of more than m bits several times in a row.
@@ -339,13 +285,22 @@ TEST(ONBArithmetic, InvertEqualsTheChainAlsoForUnreducedOperands) {
             EXPECT_EQ(field.Invert(huge), ReferenceInvert(field, huge)) << m;
         }
     }
+    const ONBBaseField field(173);
+    const Element huge = random.Exactly(8192), ones = random.Below(173);
+    EXPECT_EQ(field.Multiply(huge, ones), ReferenceMultiply(field, huge, ones));
+    EXPECT_EQ(field.Square(huge), ReferenceSquare(field, huge));
+    EXPECT_EQ(field.SquareRoot(huge), RotateLeftWithin(huge, 173, 1));
 }
 
-TEST(ONBArithmetic, FieldLaws) {
+// The field laws, the traces against their definitions, and the quadratic solver: a root
+// exactly when Trace(v / u^2) = 0, for odd and even degrees.
+TEST(ONBArithmetic, FieldLawsTracesAndQuadratics) {
     Random random(4);
     for (uint32_t m : kFieldDegrees) {
         const ONBBaseField field(m);
         const Element one = field.One();
+        EXPECT_EQ(field.Invert(one), one) << m;
+        EXPECT_EQ(field.Trace(one), m % 2 == 1 ? one : field.Zero()) << m;
         for (int trial = 0; trial < 3; ++trial) {
             const Element a = random.NonZeroBelow(m), b = random.NonZeroBelow(m),
                           c = random.Below(m);
@@ -353,41 +308,39 @@ TEST(ONBArithmetic, FieldLaws) {
             EXPECT_EQ(field.Multiply(a, one), a) << m;
             EXPECT_EQ(field.Multiply(a, a), field.Square(a)) << m;
             EXPECT_EQ(field.SquareRoot(field.Square(a)), a) << m;
-            EXPECT_EQ(field.Square(field.SquareRoot(a)), a) << m;
             EXPECT_EQ(field.Multiply(a, field.Invert(a)), one) << m;
-            EXPECT_EQ(ab, field.Multiply(b, a)) << m;
-            EXPECT_EQ(field.Multiply(ab, c), field.Multiply(a, field.Multiply(b, c))) << m;
             EXPECT_EQ(field.Multiply(a, field.Add(b, c)), field.Add(ab, field.Multiply(a, c))) << m;
             EXPECT_EQ(field.Divide(ab, b), a) << m;
-            EXPECT_EQ(field.Square(ab), field.Multiply(field.Square(a), field.Square(b))) << m;
-            EXPECT_LE(ab.BitLength(), m);
+            EXPECT_EQ(field.Trace(c), ReferenceTrace(field, c)) << m;
+            EXPECT_EQ(field.HalfTrace(c), ReferenceHalfTrace(field, c)) << m;
         }
-        EXPECT_EQ(field.Invert(one), one) << m;
-        EXPECT_EQ(field.Multiply(field.Zero(), one), field.Zero()) << m;
+        uint32_t count = 99;
+        const Element w = random.Below(m);
+        EXPECT_EQ(field.SolveQuadratic(field.Zero(), w, count), field.SquareRoot(w));
+        EXPECT_EQ(count, 1u);
+        EXPECT_EQ(field.SolveQuadratic(one, field.Zero(), count), field.Zero());
+        EXPECT_EQ(count, 2u);
+        uint32_t seen[3] = {};
+        for (int trial = 0; trial < 12; ++trial) {
+            const Element u = random.NonZeroBelow(m), v = random.NonZeroBelow(m);
+            const Element z = field.SolveQuadratic(u, v, count);
+            const Element t = field.Divide(field.Divide(v, u), u);
+            ASSERT_LE(count, 2u);
+            ++seen[count];
+            EXPECT_EQ(count == 0, field.Trace(t) == one) << m;
+            if (count == 0)
+                EXPECT_TRUE(z.IsZero()) << m;
+            else
+                EXPECT_EQ(field.Add(field.Square(z), field.Multiply(u, z)), v) << m;
+        }
+        if (m > 3) {
+            EXPECT_TRUE(seen[0] > 0 && seen[2] > 0) << m;
+        }
     }
 }
 
-TEST(ONBArithmetic, TraceAndHalfTrace) {
-    Random random(5);
-    for (uint32_t m : kFieldDegrees) {
-        const ONBBaseField field(m);
-        EXPECT_EQ(field.Trace(field.One()), m % 2 == 1 ? field.One() : field.Zero()) << m;
-        for (int trial = 0; trial < 3; ++trial) {
-            const Element a = random.Below(m), b = random.Below(m);
-            const Element trace = field.Trace(a);
-            EXPECT_EQ(trace, ReferenceTrace(field, a)) << m;
-            EXPECT_TRUE(trace == field.One() || trace.IsZero()) << m;
-            EXPECT_EQ(field.Trace(field.Add(a, b)), field.Add(trace, field.Trace(b))) << m;
-            const Element half = field.HalfTrace(a);
-            EXPECT_EQ(half, ReferenceHalfTrace(field, a)) << m;
-            if (m % 2 == 1 && trace.IsZero()) {
-                EXPECT_EQ(field.Add(field.Square(half), half), a) << m;
-            }
-        }
-    }
-}
-
-TEST(ONBArithmetic, OnlyAddAndTheTracesCheckTheirOperands) {
+// Only Add and the traces check their operands; zero has no inverse.
+TEST(ONBArithmetic, CheckedOperations) {
     const ONBBaseField field(5);
     const Element inRange = Bits(0b11111), bitM = Bits(0b100000);
     EXPECT_EQ(field.Add(inRange, Bits(1)), Bits(0b11110));
@@ -397,70 +350,27 @@ TEST(ONBArithmetic, OnlyAddAndTheTracesCheckTheirOperands) {
     field.AddInPlace(sum, inRange);
     EXPECT_EQ(sum, Bits(0b111111));
     EXPECT_NO_THROW(field.Multiply(bitM, bitM));
-    EXPECT_NO_THROW(field.Square(bitM));
-    EXPECT_NO_THROW(field.Invert(bitM));
     EXPECT_THROW(field.Trace(bitM), AssertExceptionClass);
     EXPECT_THROW(field.HalfTrace(bitM), AssertExceptionClass);
     // With one term (m = 1) or one summand (m <= 2) there is no sum and so no check.
     EXPECT_EQ(ONBBaseField(1).Trace(Bits(6)), Bits(6));
     EXPECT_EQ(ONBBaseField(2).HalfTrace(Bits(6)), Bits(6));
-}
 
-TEST(ONBArithmetic, ZeroHasNoInverse) {
-    const ONBBaseField field(173);
     Element zero;
     const uint8_t zeros[8] = {};
     zero.FromBytes(zeros, sizeof zeros);  // an unnormalised zero is zero as well
-    EXPECT_THROW(field.Invert(zero), AssertExceptionClass);
-    EXPECT_THROW(field.Invert(field.Zero()), AssertExceptionClass);
+    EXPECT_THROW(ONBBaseField(173).Invert(zero), AssertExceptionClass);
     EXPECT_THROW(field.Divide(field.One(), zero), AssertExceptionClass);
     EXPECT_THROW(ONBBaseField(1).Invert(Element()), AssertExceptionClass);
 }
 
-TEST(ONBArithmetic, SolveQuadratic) {
-    Random random(6);
-    for (uint32_t m : kFieldDegrees) {
-        const ONBBaseField field(m);
-        uint32_t count = 99;
-        const Element w = random.Below(m);
-        EXPECT_EQ(field.SolveQuadratic(field.Zero(), w, count), field.SquareRoot(w));
-        EXPECT_EQ(count, 1u);
-        EXPECT_EQ(field.SolveQuadratic(field.One(), field.Zero(), count), field.Zero());
-        EXPECT_EQ(count, 2u);
-        uint32_t seen[3] = {};
-        for (int trial = 0; trial < 12; ++trial) {
-            const Element u = random.NonZeroBelow(m), v = random.NonZeroBelow(m);
-            const Element z = field.SolveQuadratic(u, v, count);
-            const Element t = field.Divide(field.Divide(v, u), u);
-            ASSERT_LE(count, 2u);
-            ++seen[count];
-            if (count == 0) {
-                EXPECT_EQ(field.Trace(t), field.One()) << m;
-                EXPECT_TRUE(z.IsZero());
-            } else {
-                EXPECT_TRUE(field.Trace(t).IsZero()) << m;
-                // Even degrees included: there the root does not come from the half-trace.
-                EXPECT_EQ(field.Add(field.Square(z), field.Multiply(u, z)), v) << m;
-                if (m % 2 == 1) {
-                    EXPECT_EQ(z, field.Multiply(field.HalfTrace(t), u)) << m;
-                }
-            }
-        }
-        if (m > 3) {
-            EXPECT_TRUE(seen[0] > 0 && seen[2] > 0) << m;
-        }
-    }
-}
-
-// ---- the field object ------------------------------------------------------------------
+// ---- the field object and byte strings -------------------------------------------------
 
 TEST(ONBFieldObject, CopiesOwnTheirTables) {
     Random random(7);
     ONBBaseField original(173);
     const ONBBaseField copy = ONBBaseField::CopyField(original);
-    EXPECT_EQ(copy.Degree(), 173u);
     EXPECT_NE(copy.MultiplicationTable(), original.MultiplicationTable());
-    EXPECT_EQ(TableOf(copy), TableOf(original));
     const Element a = random.Below(173), b = random.Below(173);
     const Element product = original.Multiply(a, b);
     original.DestroyField();
@@ -469,62 +379,45 @@ TEST(ONBFieldObject, CopiesOwnTheirTables) {
     original.DestroyField();  // a second destruction does nothing
     EXPECT_EQ(copy.Multiply(a, b), product);
 
-    // Assignment replaces the table; a self-assignment keeps it.
+    // Assignment replaces the table; a self-assignment keeps it; a move leaves the source
+    // unbuilt.
     ONBBaseField target(5);
     target = copy;
-    EXPECT_EQ(TableOf(target), TableOf(copy));
     const ONBBaseField& alias = target;
     target = alias;
     EXPECT_EQ(target.Multiply(a, b), product);
-
-    // A move leaves the source unbuilt.
     ONBBaseField moved(std::move(target));
     EXPECT_EQ(target.Degree(), 0u);
-    EXPECT_EQ(moved.Multiply(a, b), product);
     target = std::move(moved);
     EXPECT_EQ(target.Multiply(a, b), product);
-}
 
-TEST(ONBFieldObject, AnUnbuiltFieldCannotBeCopiedOrUsed) {
+    // An unbuilt field can be neither copied nor used.
     const ONBBaseField unbuilt;
-    EXPECT_EQ(unbuilt.Degree(), 0u);
     EXPECT_EQ(unbuilt.CompressionBitIndex(), 0u);
     EXPECT_EQ(unbuilt.MultiplicationTableLength(), 0u);
     EXPECT_TRUE(unbuilt.One().IsZero());
     EXPECT_THROW(ONBBaseField::CopyField(unbuilt), AssertExceptionClass);
-    ONBBaseField target(3);
-    EXPECT_THROW(target = unbuilt, AssertExceptionClass);
-    EXPECT_EQ(target.Degree(), 3u);  // unchanged by the failed assignment
+    ONBBaseField three(3);
+    EXPECT_THROW(three = unbuilt, AssertExceptionClass);
+    EXPECT_EQ(three.Degree(), 3u);  // unchanged by the failed assignment
     EXPECT_THROW(unbuilt.Multiply(Bits(1), Bits(1)), AssertExceptionClass);
     EXPECT_THROW(unbuilt.Square(Bits(1)), AssertExceptionClass);
     EXPECT_THROW(unbuilt.Invert(Bits(1)), AssertExceptionClass);
     EXPECT_THROW(unbuilt.Trace(Bits(0)), AssertExceptionClass);
 }
 
-// ---- byte strings ----------------------------------------------------------------------
-
-TEST(ONBBytes, WritingFillsThenTruncates) {
+TEST(ONBBytes, WritingFillsOrTruncatesAndReadingIsUnchecked) {
     const Element a = Bits(0x030201);
-    qirvale_test::GuardedBuffer buffer(5);
-    ONBBaseField::ElementToBytes(a, buffer.data(), 5);
-    EXPECT_EQ(buffer.bytes(), (qirvale_test::Bytes{1, 2, 3, 0, 0}));
+    qirvale_test::GuardedBuffer buffer(5), shortBuffer(2);
     ONBBaseField::ElementToBytes(a, buffer.data(), 5, 1);
     EXPECT_EQ(buffer.bytes(), (qirvale_test::Bytes{0, 0, 3, 2, 1}));
-    qirvale_test::GuardedBuffer shortBuffer(2);
     ONBBaseField::ElementToBytes(a, shortBuffer.data(), 2);
     EXPECT_EQ(shortBuffer.bytes(), (qirvale_test::Bytes{1, 2}));
-    ONBBaseField::ElementToBytes(a, shortBuffer.data(), 2, 1);
-    EXPECT_EQ(shortBuffer.bytes(), (qirvale_test::Bytes{2, 1}));
     ONBBaseField::ElementToBytes(a, shortBuffer.data(), 0);
     EXPECT_TRUE(buffer.Intact() && shortBuffer.Intact());
     EXPECT_EQ(ONBBaseField::ElementByteLength(a), 3u);
-    EXPECT_EQ(ONBBaseField::ElementByteLength(Element()), 0u);
-}
-
-TEST(ONBBytes, ReadingIsUncheckedUpToTheCapacity) {
     const qirvale_test::Bytes bytes = qirvale_test::FromHex("0102030000");
-    const Element a = ONBBaseField::ElementFromBytes(bytes.data(), uint32_t(bytes.size()));
-    EXPECT_EQ(a, Bits(0x030201));
+    EXPECT_EQ(ONBBaseField::ElementFromBytes(bytes.data(), 5), a);
     EXPECT_EQ(ONBBaseField::ElementFromBytes(bytes.data(), 3, 1), Bits(0x010203));
     const std::vector<uint8_t> big(1025, 0xFF);
     EXPECT_EQ(ONBBaseField::ElementFromBytes(big.data(), 1024).BitLength(), 8192u);
