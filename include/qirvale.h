@@ -379,7 +379,13 @@ QIRVALEDSTU4145DataONBCurveInfoPtr(uint16_t curveIndex);
  *
  * Field elements are little-endian strings whose bit i is the coefficient of t^i. A packed
  * point carries the compression bit in bit 0. Signature: r then s, each in one half of an
- * even-length buffer of at least 2 * (bytes of n).
+ * even-length buffer of at least 2 * (bytes of n). Byte strings of more than 1024 bytes are
+ * refused with ResultCodeInternalFailure.
+ *
+ * A field or curve handle that was never created or has been destroyed may be passed to any
+ * export: status exports then return 1 with ResultCodeInternalFailure (status-only exports
+ * return 1 with `*valid` 0), size queries return 0, and CurveCreate from such a field
+ * returns 1. Created fields and curves are never modified and may be shared by threads.
  * ------------------------------------------------------------------------------------- */
 
 /** A zero-filled base-field handle, or null (one function with the ONB twin). */
@@ -511,7 +517,7 @@ QIRVALE_API DSTU4145BaseFieldHandle* QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFiel
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldSizeOf(void);
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldFree(DSTU4145BaseFieldHandle* field);
 /** Creates GF(2^m) in an optimal normal basis of type II. Returns 1 when m has none
- *  (m = 0, m = 4, ...), or on allocation failure; the handle is then null. */
+ *  (m = 0, m = 4, ...), for m > 8176, or on allocation failure; the handle is then null. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldCreate(
     DSTU4145BaseFieldHandle* field, uint16_t m);
 QIRVALE_API void QIRVALE_CALL

@@ -449,6 +449,35 @@ TEST(PBFieldIdentities, SolveQuadratic) {
     }
 }
 
+// For even m the half-trace solves nothing: every equation with Trace(w / u^2) = 0 must still
+// get a true root, and exactly the others none (exhaustive for m = 4 and 8, sampled for 10).
+TEST(PBFieldIdentities, SolveQuadraticForEvenDegrees) {
+    for (const Exponents& e :
+         {Exponents{4, 1, 0, 0}, Exponents{8, 4, 3, 1}, Exponents{10, 3, 0, 0}}) {
+        SCOPED_TRACE(e.m);
+        const PBBaseField f = MakeField(e.m, e.k, e.j, e.l);
+        ASSERT_TRUE(f.IsIrreducible());
+        Random random(9700 + e.m);
+        const uint32_t limit = e.m <= 8 ? (1u << e.m) : 200;
+        int solved = 0;
+        for (uint32_t i = 1; i < limit; ++i) {
+            const LongIntegerClass w = e.m <= 8 ? LongIntegerClass(i) : random.NonZero(e.m);
+            const LongIntegerClass u = i % 3 == 0 ? f.One() : random.NonZero(e.m);
+            uint32_t count = 9;
+            const LongIntegerClass z = f.SolveQuadratic(u, w, count);
+            const bool traceZero = PBBaseField::IsZero(f.Trace(f.Divide(w, f.Square(u))));
+            ASSERT_EQ(count, traceZero ? 2u : 0u) << Hex(w);
+            if (!traceZero) continue;
+            ++solved;
+            LongIntegerClass lhs = f.Square(z);
+            f.AddInPlace(lhs, f.Multiply(u, z));
+            EXPECT_EQ(lhs, w) << Hex(u) << " " << Hex(w);
+            EXPECT_LE(z.BitLength(), e.m);
+        }
+        EXPECT_GT(solved, 0);
+    }
+}
+
 // ---- irreducibility -----------------------------------------------------------------------
 
 TEST(PBFieldIrreducibility, RecommendedAndKnownPolynomialsAreIrreducible) {

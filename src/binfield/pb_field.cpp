@@ -374,7 +374,28 @@ LongIntegerClass PBBaseField::SolveQuadratic(const Element& u, const Element& w,
         return Zero();
     }
     rootCount = 2;
-    return Multiply(HalfTrace(v), u);
+    if (degree % 2 == 1) return Multiply(HalfTrace(v), u);
+
+    // Even m: the half-trace solves nothing. With tau of trace 1 (the first t^i that has one;
+    // the trace is a non-zero linear form, so some basis element has trace 1), the steps
+    // z = z^2 + s^2 tau, s = s^2 + v, m - 1 times from z = 0, s = v, give
+    // z = sum over i < m-1 of (sum over i < j < m of tau^(2^j)) v^(2^i), and
+    // z^2 + z = Tr(tau) v + Tr(v) tau = v because Tr(v) = 0.
+    Element tau;
+    for (uint32_t i = 1; i < degree; ++i) {
+        tau.SetZero();
+        tau.SetBit(i, true);
+        if (BitLengthOf(Trace(tau)) == 1) break;
+    }
+    Element z;
+    Element s(v);
+    for (uint32_t i = 1; i < degree; ++i) {
+        z = Square(z);
+        AddInPlace(z, Multiply(Square(s), tau));
+        s = Square(s);
+        AddInPlace(s, v);
+    }
+    return Multiply(z, u);
 }
 
 LongIntegerClass PBBaseField::ElementFromBytes(const uint8_t* bytes, uint32_t length) {

@@ -13,6 +13,7 @@
 //    a value of more than 4096 bits: OutOfMemoryExceptionClass (fields with m > 4096, or
 //    operands that are not reduced);
 //  - Invert(0), Divide by 0, PolynomialDivide by 0: DivideByZeroExceptionClass.
+// One deliberate difference: SolveQuadratic for even m returns a true root (see there).
 // No operation checks that its operands are reduced. Unreduced operands give the
 // deterministic results of those algorithms: product and square terms above t^(2m-2) are
 // dropped, not folded.
@@ -84,7 +85,9 @@ class PBBaseField {
     Element HalfTrace(const Element& a) const;
     // One root z of z^2 + u z = w and the number of roots: u = 0 gives sqrt(w) (1 root);
     // w = 0 gives 0 (2 roots); Trace(w / u^2) = One gives 0 (no root); otherwise
-    // HalfTrace(w / u^2) * u (2 roots; the other is z + u). Meant for odd m.
+    // HalfTrace(w / u^2) * u for odd m (2 roots; the other is z + u). For even m, where the
+    // half-trace solves nothing, u times a root of z^2 + z = w / u^2 found with an element of
+    // trace 1 (the reference field keeps the half-trace there and returns no root).
     Element SolveQuadratic(const Element& u, const Element& w, uint32_t& rootCount) const;
     static Element ElementFromBytes(const uint8_t* bytes, uint32_t length);
     static void ElementToBytes(const Element& a, uint8_t* buffer, uint32_t length);
