@@ -1,0 +1,70 @@
+# The command line: help, version, usage errors and their exit status 2, the curve list,
+# and a write error on standard output.
+include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
+
+set(commands selftest curves hash keygen sign verify encrypt decrypt mac)
+
+tool(0 --help OUT out)
+foreach(command ${commands})
+  expect_match("${out}" "\n  qirvale ${command}" "general help lists ${command}")
+endforeach()
+expect_match("${out}" "Exit status: 0 success, 1 signature mismatch, 2 bad usage" "exit statuses in the help")
+foreach(command ${commands})
+  tool(0 ${command} --help OUT out)
+  expect_match("${out}" "^usage: qirvale ${command}" "help of ${command}")
+  tool(0 ${command} -h OUT out)
+  expect_match("${out}" "^usage: qirvale ${command}" "-h of ${command}")
+endforeach()
+tool(0 --version OUT out)
+expect_match("${out}" "^qirvale [0-9]+\\.[0-9]+\\.[0-9]+\n$" "version")
+
+# Usage errors.
+tool(2 ERR err)
+expect_match("${err}" "no command given" "no command")
+tool(2 frobnicate ERR err)
+expect_match("${err}" "unknown command \"frobnicate\"" "unknown command")
+tool(2 hash --colour ERR err)
+expect_match("${err}" "^qirvale: hash: unknown option --colour" "unknown option")
+tool(2 hash -x)
+tool(2 hash --sbox ERR err)
+expect_match("${err}" "option --sbox needs a value" "missing value")
+tool(2 hash --iv=00 --iv=00 ERR err)
+expect_match("${err}" "option --iv given twice" "repeated option")
+tool(2 keygen --curve 101 --force=yes ERR err)
+expect_match("${err}" "option --force takes no value" "flag with a value")
+tool(2 curves extra)
+tool(2 selftest extra)
+tool(2 keygen ERR err)
+expect_match("${err}" "option --curve is required" "keygen without a curve")
+foreach(curve 0 100 111 200 206 65535 65536 1O1 -1 "" 0101)
+  tool(2 keygen --curve=${curve})
+endforeach()
+tool(2 keygen --curve 101 --key same --pub same)
+tool(2 sign --key k)
+tool(2 sign --key k a b)
+tool(2 verify --pub p --sig s)
+tool(2 verify --pub p doc)
+
+# "--" ends the options: a file named like an option can be hashed.
+file(WRITE ${WORK}/--iv "")
+tool(0 hash -- --iv OUT out)
+expect_match("${out}" "^[0-9a-f]+  --iv\n$" "a file after --")
+tool(0 hash --iv=0000000000000000000000000000000000000000000000000000000000000000 -- --iv)
+
+# The standard curves: ten in polynomial basis, five in normal basis.
+tool(0 curves OUT out)
+string(REGEX MATCHALL "\n[0-9]+ +(pb|onb) +[0-9]+ +[01] +[0-9]+" rows "${out}")
+list(LENGTH rows count)
+expect_equal("${count}" 15 "number of curves")
+expect_match("${out}" "\n101 +pb +163 +1 +163\n" "curve 101")
+expect_match("${out}" "\n107 +pb +257 +0 +256\n" "curve 107")
+expect_match("${out}" "\n201 +onb +173 +0 +172\n" "curve 201")
+expect_match("${out}" "\n205 +onb +431 +1 +430\n$" "curve 205")
+
+# Standard output that cannot be written is an output error.
+if(EXISTS /dev/full)
+  execute_process(COMMAND ${QIRVALE} curves OUTPUT_FILE /dev/full RESULT_VARIABLE status
+                  ERROR_VARIABLE err)
+  expect_equal("${status}" 3 "exit status of curves > /dev/full")
+  expect_match("${err}" "^qirvale: standard output: cannot write" "curves > /dev/full")
+endif()
