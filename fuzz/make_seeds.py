@@ -176,7 +176,61 @@ def curve_table_seeds():
         write(t, "index-%d" % index, Input().u16(index).data)
 
 
+# ---- DSTU 4145 -------------------------------------------------------------------------------
+PB_DEGREES = [163, 167, 173, 179, 191, 233, 257, 307, 367, 431]  # records 101..110
+ONB_DEGREES = [173, 179, 191, 233, 431]  # records 201..205
+
+
+def dstu_session(choice, m, order_bytes, attempts=12):
+    """A standard curve, base point attempts, a key pair, signatures and their checks."""
+    eb = (m + 7) // 8
+    s = Input().u8(2).u8(choice).u8(choice & 1)  # standard curve; destroy the field or not
+    for u in range(attempts):  # GenBasePoint with U = 2, 3, ...: some give a point
+        s.u8(5).u8(0).bytes(eb, bytes([u + 2, 0x5A, u])).range(0, eb + 4, eb).range(0, eb + 4, eb)
+    s.u8(12)  # size queries
+    s.u8(7).u8(0).bytes(72, b"\x11\x22\x33\x44\x55").range(0, 72, 8)  # private key
+    s.u8(8).u8(1).u8(1).range(0, eb + 4, eb).range(0, eb + 4, eb)  # public key of own P, d
+    s.u8(3).u8(1).range(0, eb + 4, eb)  # pack own P (unpacks back on a standard curve)
+    length = 2 * order_bytes
+    for e in (b"\x07\x06\x05", b"\xff" * 8):  # two signatures, then a changed one each
+        s.u8(10).u8(1).u8(1).u8(0).bytes(72, e).bytes(eb + 8, b"hash of a document")
+        s.u8(1).range(0, 4, 0).range(0, eb + 4, eb).range(0, 8 * length - 1, 5)
+    s.u8(11).u8(1).u8(1).bytes(eb + 8, b"hash").bytes(152, bytes(range(1, length + 1)))
+    s.u8(4).u8(0).bytes(eb, b"\x03\x01").range(0, eb + 4, eb).range(0, eb + 4, eb)
+    s.u8(13).u8(2).u8(9)  # destroy both, then a signature on the uncreated curve
+    return s.data
+
+
+def dstu_seeds():
+    for choice, m in enumerate(PB_DEGREES):
+        write("dstu4145_pb_fuzz", "curve%d" % (101 + choice), dstu_session(choice, m, (m + 7) // 8))
+    for choice, m in enumerate(ONB_DEGREES[:4]):
+        write("dstu4145_onb_fuzz", "curve%d" % (201 + choice), dstu_session(choice, m, (m + 7) // 8))
+    # field creation of every kind, arbitrary curves, handles, lifecycles
+    pb = Input().u8(0).u16(8191).u16(714).u16(0).u16(0).u8(0)  # the largest trinomial field
+    pb.u8(1).u16(1).u8(1).u8(0).bytes(1031, b"\x01" * 1024).u8(0).bytes(80, b"\x05")
+    pb.u8(4).u8(0).bytes(1030, b"\x07" * 3).range(0, 1028, 1024).range(0, 1028, 1024)
+    pb.u8(0).u16(11).u16(2).u16(0).u16(0).u8(3)  # GF(2^11), then a small curve
+    pb.u8(1).u16(1).u8(1).u8(0).bytes(2, b"\x01").u8(0).bytes(80, b"\x0b\x01")
+    for u in range(6):
+        pb.u8(5).u8(0).bytes(2, bytes([u + 1])).range(0, 6, 2).range(0, 6, 2)
+    pb.u8(14).u8(1).u16(163).u16(7).u16(6).u16(3).u8(0).u8(0).bytes(21, b"\x01").bytes(72, b"\x07")
+    pb.u8(15).u8(3).bytes(64, b"\x01\x02")
+    write("dstu4145_pb_fuzz", "fields-and-handles", pb.data)
+    onb = Input().u8(0).u16(8174).u8(0)  # the largest type II degree
+    onb.u8(1).u16(0).u8(1).u8(0).bytes(1031, b"\x01" * 100).u8(0).bytes(80, b"\x05")
+    onb.u8(4).u8(0).bytes(1030, b"\x07" * 3).range(0, 1026, 1022).range(0, 1026, 1022)
+    onb.u8(0).u16(4).u8(1).u8(0).u8(0).u16(11).u8(1).u8(0)  # m = 4 (none), then m = 11
+    onb.u8(1).u16(1).u8(1).u8(0).bytes(2, b"\x01").u8(0).bytes(80, b"\x0b\x01")
+    for u in range(6):
+        onb.u8(5).u8(0).bytes(2, bytes([u + 1])).range(0, 6, 2).range(0, 6, 2)
+    onb.u8(14).u8(1).u16(173).u8(0).u8(0).bytes(22, b"\x01").bytes(72, b"\x07")
+    onb.u8(15).u8(2).bytes(64, b"\x01\x02")
+    write("dstu4145_onb_fuzz", "fields-and-handles", onb.data)
+
+
 if __name__ == "__main__":
+    dstu_seeds()
     symmetric_seeds()
     gost34310_seeds()
     curve_table_seeds()
