@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "dstu4145_test_helpers.h"
 #include "qirvale.h"
 #include "support/test_support.h"
 
@@ -167,6 +168,144 @@ TEST(Concurrency, GOST34310SharedParameters) {
                 verified != 1) {
                 return "verification of example " + std::to_string(i);
             }
+        }
+        return "";
+    }));
+}
+
+// ---- DSTU 4145: one field and one curve of each basis shared by every thread --------------
+
+// A published known answer: standard curve, base point, key pair, and the signature of a hash
+// with a given per-signature random number e.
+struct SignatureVector {
+    dstutest::CurveRecord record;
+    Bytes px, py, d, qx, qy, e, hash, signature;
+};
+
+SignatureVector PBVector() {
+    const nlohmann::json data = qirvale_test::ReadJson("standard-data.json");
+    const auto& le = data.at("dstu4145_pb163_example").at("le");
+    return {dstutest::PBRecord(101),
+            qirvale_test::HexBytes(le["Px_le21"]),
+            qirvale_test::HexBytes(le["Py_le20"]),
+            qirvale_test::HexBytes(le["d_le21"]),
+            qirvale_test::HexBytes(le["Qx_le21"]),
+            qirvale_test::HexBytes(le["Qy_le21"]),
+            qirvale_test::HexBytes(le["e_le21"]),
+            qirvale_test::HexBytes(le["hash_le32"]),
+            qirvale_test::HexBytes(le["signature_64"])};
+}
+
+SignatureVector ONBVector() {
+    const nlohmann::json data = qirvale_test::ReadJson("standard-data.json");
+    const auto& v = data.at("dstu4145_onb173_derived_vector").at("values");
+    return {dstutest::ONBRecord(201),
+            qirvale_test::HexBytes(v["Px_le22"]),
+            qirvale_test::HexBytes(v["Py_le22"]),
+            qirvale_test::HexBytes(v["d_le22"]),
+            qirvale_test::HexBytes(v["Qx_le22"]),
+            qirvale_test::HexBytes(v["Qy_le22"]),
+            qirvale_test::HexBytes(v["e_le22"]),
+            qirvale_test::HexBytes(v["hash_le32"]),
+            qirvale_test::HexBytes(v["signature_44"])};
+}
+
+// Every export that reads a curve, on `curve`, with the results of the known answer: public
+// key and its checks, signature, verification, point packing. An empty string when all agree.
+std::string UseCurve(const dstutest::Family& f, const DSTU4145CurveHandle* curve,
+                     const SignatureVector& v) {
+    auto size = [](const Bytes& b) { return uint32_t(b.size()); };
+    uint16_t code = 0;
+    uint8_t flag = 0;
+    Bytes qx(v.qx.size()), qy(v.qy.size());
+    if (f.generatePublicKey(qx.data(), size(qx), qy.data(), size(qy), curve, v.px.data(),
+                            size(v.px), v.py.data(), size(v.py), v.d.data(), size(v.d),
+                            &code) != 0 ||
+        qx != v.qx || qy != v.qy) {
+        return "public key";
+    }
+    if (f.verifyPublicKey(&flag, curve, qx.data(), size(qx), qy.data(), size(qy)) != 0 ||
+        flag != 1) {
+        return "public key check";
+    }
+    if (f.verifyPrivateKey(&flag, curve, v.px.data(), size(v.px), v.py.data(), size(v.py),
+                           qx.data(), size(qx), qy.data(), size(qy), v.d.data(), size(v.d)) != 0 ||
+        flag != 1) {
+        return "private key check";
+    }
+    Bytes signature(v.signature.size());
+    if (f.signHash(signature.data(), size(signature), curve, v.px.data(), size(v.px), v.py.data(),
+                   size(v.py), v.hash.data(), size(v.hash), v.d.data(), size(v.d), v.e.data(),
+                   size(v.e), &code) != 0 ||
+        signature != v.signature) {
+        return "signature";
+    }
+    if (f.verifyHash(&flag, curve, v.px.data(), size(v.px), v.py.data(), size(v.py), v.hash.data(),
+                     size(v.hash), signature.data(), size(signature), qx.data(), size(qx),
+                     qy.data(), size(qy), &code) != 0 ||
+        flag != 1) {
+        return "verification";
+    }
+    Bytes packed(qx.size()), x(qx.size()), y(qy.size());
+    if (f.packPoint(packed.data(), size(packed), curve, qx.data(), size(qx), qy.data(), size(qy),
+                    &code) != 0 ||
+        f.unpackPoint(x.data(), size(x), y.data(), size(y), curve, packed.data(), size(packed),
+                      &code) != 0 ||
+        x != qx || y != qy) {
+        return "packed public key";
+    }
+    return "";
+}
+
+void ShareOneCurve(const dstutest::Family& f, const SignatureVector& v) {
+    DSTU4145BaseFieldHandle field{};
+    DSTU4145CurveHandle curve{};
+    ASSERT_EQ(f.createField(&field, v.record), 0u);
+    ASSERT_EQ(
+        f.curveCreate(&curve, &field, v.record.a, v.record.b.data(), uint32_t(v.record.b.size()),
+                      v.record.n.data(), uint32_t(v.record.n.size())),
+        0u);
+    ExpectNoFailures(RunTogether([&](int) -> std::string {
+        for (int round = 0; round < 2; ++round) {
+            const std::string failure = UseCurve(f, &curve, v);
+            if (!failure.empty()) return failure + " in round " + std::to_string(round);
+        }
+        return "";
+    }));
+    f.curveDestroy(&curve);
+    f.fieldDestroy(&field);
+}
+
+TEST(Concurrency, DSTU4145PBSharedCurve) {
+    ShareOneCurve(dstutest::PB(), PBVector());
+}
+
+TEST(Concurrency, DSTU4145ONBSharedCurve) {
+    ShareOneCurve(dstutest::ONB(), ONBVector());
+}
+
+// Fields and curves of both bases created and used by every thread at once, before any other
+// use in the process: whatever the library builds on first use is built concurrently here.
+TEST(Concurrency, DSTU4145FieldsCreatedTogether) {
+    const SignatureVector vectors[] = {PBVector(), ONBVector()};
+    const dstutest::Family* families[] = {&dstutest::PB(), &dstutest::ONB()};
+    ExpectNoFailures(RunTogether([&](int thread) -> std::string {
+        for (int i = 0; i < 2; ++i) {
+            const int which = (i + thread) % 2;
+            const dstutest::Family& f = *families[which];
+            const SignatureVector& v = vectors[which];
+            DSTU4145BaseFieldHandle field{};
+            DSTU4145CurveHandle curve{};
+            if (f.createField(&field, v.record) != 0 ||
+                f.curveCreate(&curve, &field, v.record.a, v.record.b.data(),
+                              uint32_t(v.record.b.size()), v.record.n.data(),
+                              uint32_t(v.record.n.size())) != 0) {
+                return std::string(f.name) + " creation";
+            }
+            f.fieldDestroy(&field);  // the curve keeps its own copy
+            const std::string failure = UseCurve(f, &curve, v);
+            f.curveDestroy(&curve);
+            if (!failure.empty()) return std::string(f.name) + " " + failure;
         }
         return "";
     }));
