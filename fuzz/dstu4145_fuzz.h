@@ -296,7 +296,10 @@ class DSTU4145Session {
         MakeCurve(a, InputBytes(b.data(), b.size()), InputBytes(n.data(), n.size()), true);
         if (!CurveCreated()) Finding("%s cannot create a standard curve", basis_.name);
         // The field is the caller's to destroy now: the curve keeps its own copy.
-        if (in_.Bool()) basis_.fieldDestroy(Field());
+        if (in_.Bool()) {
+            basis_.fieldDestroy(Field());
+            fieldDegree_ = 0;
+        }
     }
 
     void Destroy() {

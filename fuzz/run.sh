@@ -6,8 +6,8 @@
 #
 #   --seconds N  fuzzing time per target (default 30; the CI's test step)
 #   --build DIR  the fuzz build directory (default build/fuzz)
-#   --merge      afterwards, fold the inputs found into the seed corpus fuzz/corpus/TARGET/
-#                (only inputs that add coverage are kept)
+#   --merge      afterwards, add to the seed corpus fuzz/corpus/TARGET/ the inputs found that
+#                reach coverage the seeds do not
 #   TARGET...    targets to run (default: every *_fuzz executable of the build)
 #
 # A longer run, for example one hour per target, then keeping what it found:
@@ -60,9 +60,6 @@ for target in "${targets[@]}"; do
     mkdir -p "$seeds" "$corpus" "$findings" "$(dirname "$log")"
     options=(-max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -max_len=4096
              -print_final_stats=1 -artifact_prefix="$findings/")
-    if [[ -f "$source_dir/fuzz/$target.dict" ]]; then
-        options+=(-dict="$source_dir/fuzz/$target.dict")
-    fi
     if "$binary" "${options[@]}" "$corpus" "$seeds" >"$log" 2>&1; then
         executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
         speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
@@ -77,13 +74,11 @@ for target in "${targets[@]}"; do
         continue
     fi
     if ((merge)); then
-        merged="$(mktemp -d)"
+        # Adds to the seed corpus the inputs that reach coverage its files do not.
+        before=$(ls "$seeds" | wc -l)
         "$binary" -merge=1 -timeout="$timeout" -rss_limit_mb=2048 -max_len=4096 \
-            "$merged" "$seeds" "$corpus" >>"$log" 2>&1
-        rm -f "$seeds"/*
-        cp "$merged"/* "$seeds"/ 2>/dev/null || true
-        rm -rf "$merged"
-        echo "  seed corpus $seeds: $(ls "$seeds" | wc -l) inputs"
+            "$seeds" "$corpus" >>"$log" 2>&1
+        echo "  seed corpus $seeds: $before -> $(ls "$seeds" | wc -l) inputs"
     fi
 done
 exit $status
