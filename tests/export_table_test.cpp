@@ -3,10 +3,10 @@
 // export is declared in the public header, and the library exports nothing else.
 #include <dlfcn.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -20,37 +20,52 @@ struct ExportList {
     std::map<std::string, std::string> aliases;  // alias -> target
 };
 
+// Lines under EXPORTS: "Name" or "Alias = Target"; ";" starts a comment.
 ExportList ReadDefinitionFile() {
     std::ifstream in(QIRVALE_DEF_FILE);
     EXPECT_TRUE(in.good()) << QIRVALE_DEF_FILE;
     ExportList list;
     bool inExports = false;
     std::string line;
-    const std::regex entry(R"(^\s*(\w+)\s*(?:=\s*(\w+))?\s*$)");
     while (std::getline(in, line)) {
         line = line.substr(0, line.find(';'));
         if (line.find("EXPORTS") != std::string::npos) {
             inExports = true;
             continue;
         }
-        std::smatch match;
-        if (!inExports || !std::regex_match(line, match, entry)) continue;
-        list.names.insert(match[1]);
-        if (match[2].matched) list.aliases[match[1]] = match[2];
+        std::istringstream fields(line);
+        std::string name, equals, target;
+        if (!inExports || !(fields >> name)) continue;
+        list.names.insert(name);
+        if (fields >> equals >> target && equals == "=") list.aliases[name] = target;
     }
     return list;
 }
 
+bool IsIdentifierChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Names declared as "QIRVALE_CALL QIRVALE...(" in the public header.
 std::set<std::string> ReadHeaderDeclarations() {
     std::ifstream in(QIRVALE_PUBLIC_HEADER);
     std::stringstream text;
     text << in.rdbuf();
     const std::string header = text.str();
+    const std::string marker = "QIRVALE_CALL";
     std::set<std::string> names;
-    const std::regex declaration(R"(QIRVALE_CALL\s+(QIRVALE\w+)\s*\()");
-    for (auto it = std::sregex_iterator(header.begin(), header.end(), declaration);
-         it != std::sregex_iterator(); ++it) {
-        names.insert((*it)[1]);
+    for (std::size_t at = header.find(marker); at != std::string::npos;
+         at = header.find(marker, at + 1)) {
+        std::size_t begin = at + marker.size();
+        while (begin < header.size() && std::isspace(static_cast<unsigned char>(header[begin]))) {
+            ++begin;
+        }
+        std::size_t end = begin;
+        while (end < header.size() && IsIdentifierChar(header[end])) ++end;
+        const std::string name = header.substr(begin, end - begin);
+        if (name.rfind("QIRVALE", 0) == 0 && end < header.size() && header[end] == '(') {
+            names.insert(name);
+        }
     }
     return names;
 }
@@ -104,22 +119,10 @@ TEST_F(ExportTable, TwinNamesShareOneBody) {
 TEST(ExportList, MatchesThePublicHeader) {
     const ExportList list = ReadDefinitionFile();
     const std::set<std::string> declared = ReadHeaderDeclarations();
+    EXPECT_GT(declared.size(), 100u);
     for (const std::string& name : list.names) EXPECT_TRUE(declared.count(name)) << name;
-}
-
-// Families whose every declared export must be listed (and so resolve in the library).
-TEST_F(ExportTable, CompleteFamiliesAreFullyExported) {
-    const ExportList list = ReadDefinitionFile();
-    const std::set<std::string> declared = ReadHeaderDeclarations();
-    for (const std::string prefix : {"QIRVALEGOST34310Sign"}) {
-        int count = 0;
-        for (const std::string& name : declared) {
-            if (name.compare(0, prefix.size(), prefix) != 0) continue;
-            ++count;
-            EXPECT_TRUE(list.names.count(name)) << name << " is not in the module definition";
-            EXPECT_NE(dlsym(handle_, name.c_str()), nullptr) << name;
-        }
-        EXPECT_GT(count, 0) << prefix;
+    for (const std::string& name : declared) {
+        EXPECT_TRUE(list.names.count(name)) << name << " is declared but not exported";
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "binfield/quadratic.h"
 #include "frame/exceptions.h"
 #include "frame/memory.h"
 
@@ -579,24 +580,9 @@ ONBBaseField::Element ONBBaseField::HalfTrace(const Element& a) const {
     return StoreWords(sum.data(), nw);
 }
 
-ONBBaseField::Element ONBBaseField::SolveQuadratic(const Element& u, const Element& w,
-                                                   uint32_t& rootCount) const {
+ONBBaseField::Element ONBBaseField::QuadraticRoot(const Element& t) const {
     RequireBuilt();
-    if (IsZero(u)) {
-        rootCount = 1;
-        return SquareRoot(w);
-    }
-    if (IsZero(w)) {
-        rootCount = 2;
-        return Zero();
-    }
-    const Element t = Divide(Divide(w, u), u);
-    if (Trace(t) == One()) {
-        rootCount = 0;
-        return Zero();
-    }
-    rootCount = 2;
-    if (degree % 2 == 1) return Multiply(HalfTrace(t), u);
+    if (degree % 2 == 1) return HalfTrace(t);
 
     // Even m: squaring moves bit b+1 to bit b, so z^2 + z = t reads z_(b+1) ^ z_b = t_b for
     // every bit b (indices mod m). With z_(m-1) = 0, z_b is the XOR of t_b .. t_(m-2); the
@@ -610,7 +596,13 @@ ONBBaseField::Element ONBBaseField::SolveQuadratic(const Element& u, const Eleme
         running ^= (tw[bit / kWordBits] >> (bit % kWordBits)) & 1;
         z[bit / kWordBits] |= running << (bit % kWordBits);
     }
-    return Multiply(StoreWords(z.data(), nw), u);
+    return StoreWords(z.data(), nw);
+}
+
+ONBBaseField::Element ONBBaseField::SolveQuadratic(const Element& u, const Element& w,
+                                                   uint32_t& rootCount) const {
+    RequireBuilt();
+    return SolveQuadraticIn(*this, u, w, rootCount);
 }
 
 ONBBaseField::Element ONBBaseField::ElementFromBytes(const uint8_t* bytes, uint32_t length,

@@ -117,10 +117,10 @@ class ONBBaseField {
     // itself returned, when m <= 2). For odd m and Trace(a) = 0, z = HalfTrace(a) solves
     // z^2 + z = a.
     Element HalfTrace(const Element& a) const;
-    // One root z of z^2 + u*z = w and the number of roots: u = 0 gives SquareRoot(w) and 1;
-    // w = 0 gives 0 and 2; otherwise t = (w / u) / u, and Trace(t) = One() gives 0 and 0,
-    // else u times a root of z^2 + z = t and 2. That root is HalfTrace(t) for odd m; for even
-    // m, where the half-trace solves nothing, it is the root whose coefficient of beta is 0.
+    // A root of z^2 + z = t for t of trace zero: HalfTrace(t) for odd m; for even m, where the
+    // half-trace solves nothing, the root whose coefficient of beta is 0.
+    Element QuadraticRoot(const Element& t) const;
+    // One root of z^2 + u z = w and the number of roots (binfield/quadratic.h).
     Element SolveQuadratic(const Element& u, const Element& w, uint32_t& rootCount) const;
 
     // ---- byte strings -----------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "binfield/binary_words.h"
 #include "binfield/pb_field_reference.h"
+#include "binfield/quadratic.h"
 #include "frame/exceptions.h"
 
 namespace QIRVALE {
@@ -358,23 +359,8 @@ LongIntegerClass PBBaseField::HalfTrace(const Element& a) const {
     return r;
 }
 
-LongIntegerClass PBBaseField::SolveQuadratic(const Element& u, const Element& w,
-                                             uint32_t& rootCount) const {
-    if (IsZero(u)) {
-        rootCount = 1;
-        return SquareRoot(w);
-    }
-    if (IsZero(w)) {
-        rootCount = 2;
-        return Zero();
-    }
-    const Element v = Divide(Divide(w, u), u);
-    if (BitLengthOf(Trace(v)) == 1) {  // Trace(v) = One
-        rootCount = 0;
-        return Zero();
-    }
-    rootCount = 2;
-    if (degree % 2 == 1) return Multiply(HalfTrace(v), u);
+LongIntegerClass PBBaseField::QuadraticRoot(const Element& v) const {
+    if (degree % 2 == 1) return HalfTrace(v);
 
     // Even m: the half-trace solves nothing. With tau of trace 1 (the first t^i that has one;
     // the trace is a non-zero linear form, so some basis element has trace 1), the steps
@@ -395,7 +381,12 @@ LongIntegerClass PBBaseField::SolveQuadratic(const Element& u, const Element& w,
         s = Square(s);
         AddInPlace(s, v);
     }
-    return Multiply(z, u);
+    return z;
+}
+
+LongIntegerClass PBBaseField::SolveQuadratic(const Element& u, const Element& w,
+                                             uint32_t& rootCount) const {
+    return SolveQuadraticIn(*this, u, w, rootCount);
 }
 
 LongIntegerClass PBBaseField::ElementFromBytes(const uint8_t* bytes, uint32_t length) {

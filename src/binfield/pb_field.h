@@ -83,11 +83,11 @@ class PBBaseField {
     Element Trace(const Element& a) const;
     // Sum of a^(4^i), i = 0 .. (m-1)/2.
     Element HalfTrace(const Element& a) const;
-    // One root z of z^2 + u z = w and the number of roots: u = 0 gives sqrt(w) (1 root);
-    // w = 0 gives 0 (2 roots); Trace(w / u^2) = One gives 0 (no root); otherwise
-    // HalfTrace(w / u^2) * u for odd m (2 roots; the other is z + u). For even m, where the
-    // half-trace solves nothing, u times a root of z^2 + z = w / u^2 found with an element of
-    // trace 1 (the reference field keeps the half-trace there and returns no root).
+    // A root of z^2 + z = v for v of trace zero: HalfTrace(v) for odd m; for even m, where the
+    // half-trace solves nothing, a root built with an element of trace 1 (the reference field
+    // keeps the half-trace there).
+    Element QuadraticRoot(const Element& v) const;
+    // One root of z^2 + u z = w and the number of roots (binfield/quadratic.h).
     Element SolveQuadratic(const Element& u, const Element& w, uint32_t& rootCount) const;
     static Element ElementFromBytes(const uint8_t* bytes, uint32_t length);
     static void ElementToBytes(const Element& a, uint8_t* buffer, uint32_t length);

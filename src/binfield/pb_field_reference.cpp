@@ -1,5 +1,7 @@
 #include "binfield/pb_field_reference.h"
 
+#include "binfield/quadratic.h"
+
 #include "frame/exceptions.h"
 
 namespace QIRVALE {
@@ -162,21 +164,7 @@ LongIntegerClass PBReferenceField::HalfTrace(const Element& a) const {
 
 LongIntegerClass PBReferenceField::SolveQuadratic(const Element& u, const Element& w,
                                                   uint32_t& rootCount) const {
-    if (IsZero(u)) {
-        rootCount = 1;
-        return SquareRoot(w);
-    }
-    if (IsZero(w)) {
-        rootCount = 2;
-        return Zero();
-    }
-    const Element v = Divide(Divide(w, u), u);
-    if (Trace(v) == One()) {
-        rootCount = 0;
-        return Zero();
-    }
-    rootCount = 2;
-    return Multiply(HalfTrace(v), u);
+    return SolveQuadraticIn(*this, u, w, rootCount);
 }
 
 }  // namespace PBReference

@@ -62,6 +62,8 @@ class PBReferenceField {
     Element Divide(const Element& a, const Element& b) const;
     Element Trace(const Element& a) const;
     Element HalfTrace(const Element& a) const;
+    // The half-trace for every m, as the literal algorithm has it.
+    Element QuadraticRoot(const Element& v) const { return HalfTrace(v); }
     Element SolveQuadratic(const Element& u, const Element& w, uint32_t& rootCount) const;
     static Element ElementFromBytes(const uint8_t* bytes, uint32_t length) {
         return PBBaseField::ElementFromBytes(bytes, length);
