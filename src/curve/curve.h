@@ -301,6 +301,8 @@ AffinePoint<Field> UnpackPoint(const CurveParameters<Field>& curve,
 // order * (U, y) must be infinity (no cofactor is applied, so on a curve of cofactor c about
 // (c - 1) / c of the values U fail). Returns false, leaving `point` unchanged, when there is
 // no y or the order test fails. U is used as given.
+// On a curve with B = 0, U = 0 gives y = 0: the point (0, 0), which stands for infinity and
+// passes any order test. It is no base point (CheckBasePoint rejects it), so it is refused.
 template <class Field>
 bool GenerateBasePoint(const CurveParameters<Field>& curve, const LongIntegerClass& order,
                        const typename Field::Element& u, AffinePoint<Field>& point) {
@@ -315,6 +317,7 @@ bool GenerateBasePoint(const CurveParameters<Field>& curve, const LongIntegerCla
     const Element y = f.SolveQuadratic(u, w, rootCount);
     if (rootCount == 0) return false;
     AffinePoint<Field> candidate(u, y);
+    if (candidate.atInfinity) return false;
     if (!ScalarMultiply(curve, order, candidate).atInfinity) return false;
     point = candidate;
     return true;

@@ -1,0 +1,46 @@
+// Fuzz target: the DSTU 4145 optimal-normal-basis exports (dstu4145_fuzz.h).
+//
+// Fields: any m, raw or one of the degrees that have a type II optimal normal basis (creating
+// even m = 8174 takes milliseconds). Normal-basis products cost far more than polynomial ones,
+// so scalar multiplication runs only on fields of at most 240 bits (the standard curves 201 to
+// 204 and smaller ones), with scalars of at most 576 bits: about 40 ms each in this build.
+// A call over 5 s is a finding.
+#include "dstu4145_fuzz.h"
+
+using namespace qirvale_fuzz;
+
+namespace {
+
+// The degrees up to 8176 with a type II optimal normal basis: 2m + 1 is a prime p, and 2
+// generates the multiplicative group modulo p, or p = 3 (mod 4) and 2 generates the squares.
+bool HasTypeTwoBasis(uint32_t m) {
+    const uint32_t p = 2 * m + 1;
+    if (m < 2) return false;
+    for (uint32_t d = 3; d * d <= p; d += 2) {
+        if (p % d == 0) return false;
+    }
+    uint32_t order = 1;
+    for (uint64_t x = 2; x != 1; x = x * 2 % p) ++order;
+    return order == 2 * m || (order == m && p % 4 == 3);
+}
+
+uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, FuzzInput& in, uint32_t& m) {
+    uint16_t degree = in.U16();
+    if (in.Bool()) {
+        // The next degree with a type II basis at or above the one read (small ones mostly).
+        degree = uint16_t(in.Bool() ? degree % 8177 : degree % 300);
+        while (degree <= 8176 && !HasTypeTwoBasis(degree)) ++degree;
+    }
+    m = degree;
+    return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, degree);
+}
+
+const Basis kONB = QIRVALE_FUZZ_BASIS(ONB, CreateONBField, CreateStandardONB, 240);
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    FuzzInput in(data, size);
+    DSTU4145Session(kONB, in).Run();
+    return 0;
+}
