@@ -29,71 +29,20 @@
 #include <string>
 #include <vector>
 
+#include "dstu4145/export_table.h"
 #include "fuzz_support.h"
 
 namespace qirvale_fuzz {
 
 // The exports of one family, and how it makes a field.
-struct Basis {
-    const char* name;
+struct Basis : QIRVALE::DSTU4145ExportTable {
     // Creates the field from the input (arbitrary parameters); writes the degree it asked for.
     uint32_t (*createField)(DSTU4145BaseFieldHandle*, FuzzInput&, uint32_t& m);
     // Creates the field and fills B and n of standard curve number `choice` (any value).
     uint32_t (*createStandard)(DSTU4145BaseFieldHandle*, uint32_t choice, uint16_t& a,
                                std::vector<uint8_t>& b, std::vector<uint8_t>& n);
     uint32_t maxScalarDegree;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldAllocate) fieldAllocate;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldSizeOf) fieldSizeOf;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldFree) fieldFree;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldDestroy) fieldDestroy;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldElementMaxSizeInBitsByField) elementMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignCurvePointCoordMaxSizeInBitsByField) coordMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignCurvePointPackMaxSizeInBitsByField) packMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignPreSignMaxBitCount) preSignMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignCurveAllocate) curveAllocate;
-    decltype(&QIRVALEDSTU4145PBSignCurveSizeOf) curveSizeOf;
-    decltype(&QIRVALEDSTU4145PBSignCurveFree) curveFree;
-    decltype(&QIRVALEDSTU4145PBSignCurveCreate) curveCreate;
-    decltype(&QIRVALEDSTU4145PBSignCurveDestroy) curveDestroy;
-    decltype(&QIRVALEDSTU4145PBSignCurvePackPoint) packPoint;
-    decltype(&QIRVALEDSTU4145PBSignCurveUnPackPoint) unpackPoint;
-    decltype(&QIRVALEDSTU4145PBSignCurveGenBasePoint) genBasePoint;
-    decltype(&QIRVALEDSTU4145PBSignCurveVerifyBasePoint) verifyBasePoint;
-    decltype(&QIRVALEDSTU4145PBSignPrivateKeyGetMaxSizeInBitsByCurve) privateKeyMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignSignRandomNumberMaxBitCountByCurve) randomMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignSignMinByteCount) signMinByteCount;
-    decltype(&QIRVALEDSTU4145PBSignGeneratePrivateKey) generatePrivateKey;
-    decltype(&QIRVALEDSTU4145PBSignGeneratePublicKey) generatePublicKey;
-    decltype(&QIRVALEDSTU4145PBSignVerifyPrivateKey) verifyPrivateKey;
-    decltype(&QIRVALEDSTU4145PBSignVerifyPublicKey) verifyPublicKey;
-    decltype(&QIRVALEDSTU4145PBSignCreatePreSign) createPreSign;
-    decltype(&QIRVALEDSTU4145PBSignSignHashByPreSign) signHashByPreSign;
-    decltype(&QIRVALEDSTU4145PBSignSignHash) signHash;
-    decltype(&QIRVALEDSTU4145PBSignVerifyHash) verifyHash;
 };
-
-#define QIRVALE_FUZZ_BASIS(B, createField, createStandard, maxScalarDegree)                       \
-    Basis {                                                                                       \
-#B, createField, createStandard, maxScalarDegree,                                         \
-            QIRVALEDSTU4145##B##SignBaseFieldAllocate, QIRVALEDSTU4145##B##SignBaseFieldSizeOf,   \
-            QIRVALEDSTU4145##B##SignBaseFieldFree, QIRVALEDSTU4145##B##SignBaseFieldDestroy,      \
-            QIRVALEDSTU4145##B##SignBaseFieldElementMaxSizeInBitsByField,                         \
-            QIRVALEDSTU4145##B##SignCurvePointCoordMaxSizeInBitsByField,                          \
-            QIRVALEDSTU4145##B##SignCurvePointPackMaxSizeInBitsByField,                           \
-            QIRVALEDSTU4145##B##SignPreSignMaxBitCount, QIRVALEDSTU4145##B##SignCurveAllocate,    \
-            QIRVALEDSTU4145##B##SignCurveSizeOf, QIRVALEDSTU4145##B##SignCurveFree,               \
-            QIRVALEDSTU4145##B##SignCurveCreate, QIRVALEDSTU4145##B##SignCurveDestroy,            \
-            QIRVALEDSTU4145##B##SignCurvePackPoint, QIRVALEDSTU4145##B##SignCurveUnPackPoint,     \
-            QIRVALEDSTU4145##B##SignCurveGenBasePoint,                                            \
-            QIRVALEDSTU4145##B##SignCurveVerifyBasePoint,                                         \
-            QIRVALEDSTU4145##B##SignPrivateKeyGetMaxSizeInBitsByCurve,                            \
-            QIRVALEDSTU4145##B##SignSignRandomNumberMaxBitCountByCurve,                           \
-            QIRVALEDSTU4145##B##SignSignMinByteCount, QIRVALEDSTU4145##B##SignGeneratePrivateKey, \
-            QIRVALEDSTU4145##B##SignGeneratePublicKey, QIRVALEDSTU4145##B##SignVerifyPrivateKey,  \
-            QIRVALEDSTU4145##B##SignVerifyPublicKey, QIRVALEDSTU4145##B##SignCreatePreSign,       \
-            QIRVALEDSTU4145##B##SignSignHashByPreSign, QIRVALEDSTU4145##B##SignSignHash,          \
-            QIRVALEDSTU4145##B##SignVerifyHash                                                    \
-    }
 
 class DSTU4145Session {
   public:

@@ -35,7 +35,7 @@ uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, FuzzInput& in, uint32_t&
     return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, degree);
 }
 
-const Basis kONB = QIRVALE_FUZZ_BASIS(ONB, CreateONBField, CreateStandardONB, 240);
+const Basis kONB = {QIRVALE::kDSTU4145ONBExports, CreateONBField, CreateStandardONB, 240};
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dstu4145/export_table.h"
 #include "qirvale.h"
 #include "support/test_support.h"
 
@@ -54,38 +55,9 @@ inline CurveRecord ONBRecord(uint16_t index) {
                        Bytes(info->order, info->order + info->orderLength)};
 }
 
-// The exports of one family.
-struct Family {
-    const char* name;
+// The exports of one family, with its field creation from a curve record.
+struct Family : QIRVALE::DSTU4145ExportTable {
     uint32_t (*createField)(DSTU4145BaseFieldHandle*, const CurveRecord&);
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldAllocate) fieldAllocate;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldSizeOf) fieldSizeOf;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldFree) fieldFree;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldDestroy) fieldDestroy;
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldElementMaxSizeInBitsByField) elementMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignCurvePointCoordMaxSizeInBitsByField) coordMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignCurvePointPackMaxSizeInBitsByField) packMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignPreSignMaxBitCount) preSignMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignCurveAllocate) curveAllocate;
-    decltype(&QIRVALEDSTU4145PBSignCurveSizeOf) curveSizeOf;
-    decltype(&QIRVALEDSTU4145PBSignCurveFree) curveFree;
-    decltype(&QIRVALEDSTU4145PBSignCurveCreate) curveCreate;
-    decltype(&QIRVALEDSTU4145PBSignCurveDestroy) curveDestroy;
-    decltype(&QIRVALEDSTU4145PBSignCurvePackPoint) packPoint;
-    decltype(&QIRVALEDSTU4145PBSignCurveUnPackPoint) unpackPoint;
-    decltype(&QIRVALEDSTU4145PBSignCurveGenBasePoint) genBasePoint;
-    decltype(&QIRVALEDSTU4145PBSignCurveVerifyBasePoint) verifyBasePoint;
-    decltype(&QIRVALEDSTU4145PBSignPrivateKeyGetMaxSizeInBitsByCurve) privateKeyMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignSignRandomNumberMaxBitCountByCurve) randomMaxBits;
-    decltype(&QIRVALEDSTU4145PBSignSignMinByteCount) signMinByteCount;
-    decltype(&QIRVALEDSTU4145PBSignGeneratePrivateKey) generatePrivateKey;
-    decltype(&QIRVALEDSTU4145PBSignGeneratePublicKey) generatePublicKey;
-    decltype(&QIRVALEDSTU4145PBSignVerifyPrivateKey) verifyPrivateKey;
-    decltype(&QIRVALEDSTU4145PBSignVerifyPublicKey) verifyPublicKey;
-    decltype(&QIRVALEDSTU4145PBSignCreatePreSign) createPreSign;
-    decltype(&QIRVALEDSTU4145PBSignSignHashByPreSign) signHashByPreSign;
-    decltype(&QIRVALEDSTU4145PBSignSignHash) signHash;
-    decltype(&QIRVALEDSTU4145PBSignVerifyHash) verifyHash;
 };
 
 inline uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, const CurveRecord& s) {
@@ -95,37 +67,13 @@ inline uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, const CurveRecord
     return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, s.m);
 }
 
-// The table of one family, from the export names with their basis infix.
-#define DSTU4145_FAMILY_TABLE(name, B)                                                            \
-    Family {                                                                                      \
-        name, Create##B##Field, QIRVALEDSTU4145##B##SignBaseFieldAllocate,                        \
-            QIRVALEDSTU4145##B##SignBaseFieldSizeOf, QIRVALEDSTU4145##B##SignBaseFieldFree,       \
-            QIRVALEDSTU4145##B##SignBaseFieldDestroy,                                             \
-            QIRVALEDSTU4145##B##SignBaseFieldElementMaxSizeInBitsByField,                         \
-            QIRVALEDSTU4145##B##SignCurvePointCoordMaxSizeInBitsByField,                          \
-            QIRVALEDSTU4145##B##SignCurvePointPackMaxSizeInBitsByField,                           \
-            QIRVALEDSTU4145##B##SignPreSignMaxBitCount, QIRVALEDSTU4145##B##SignCurveAllocate,    \
-            QIRVALEDSTU4145##B##SignCurveSizeOf, QIRVALEDSTU4145##B##SignCurveFree,               \
-            QIRVALEDSTU4145##B##SignCurveCreate, QIRVALEDSTU4145##B##SignCurveDestroy,            \
-            QIRVALEDSTU4145##B##SignCurvePackPoint, QIRVALEDSTU4145##B##SignCurveUnPackPoint,     \
-            QIRVALEDSTU4145##B##SignCurveGenBasePoint,                                            \
-            QIRVALEDSTU4145##B##SignCurveVerifyBasePoint,                                         \
-            QIRVALEDSTU4145##B##SignPrivateKeyGetMaxSizeInBitsByCurve,                            \
-            QIRVALEDSTU4145##B##SignSignRandomNumberMaxBitCountByCurve,                           \
-            QIRVALEDSTU4145##B##SignSignMinByteCount, QIRVALEDSTU4145##B##SignGeneratePrivateKey, \
-            QIRVALEDSTU4145##B##SignGeneratePublicKey, QIRVALEDSTU4145##B##SignVerifyPrivateKey,  \
-            QIRVALEDSTU4145##B##SignVerifyPublicKey, QIRVALEDSTU4145##B##SignCreatePreSign,       \
-            QIRVALEDSTU4145##B##SignSignHashByPreSign, QIRVALEDSTU4145##B##SignSignHash,          \
-            QIRVALEDSTU4145##B##SignVerifyHash                                                    \
-    }
-
 inline const Family& PB() {
-    static const Family family = DSTU4145_FAMILY_TABLE("PB", PB);
+    static const Family family = {QIRVALE::kDSTU4145PBExports, CreatePBField};
     return family;
 }
 
 inline const Family& ONB() {
-    static const Family family = DSTU4145_FAMILY_TABLE("ONB", ONB);
+    static const Family family = {QIRVALE::kDSTU4145ONBExports, CreateONBField};
     return family;
 }
 

@@ -6,18 +6,15 @@
 //     QIRVALE_EXPORT(uint32_t) QIRVALEGOST28147CipherStateHeaderSizeOf(void) { return 555; }
 //
 // Where two exported names are one function, the second name is bound to the first body with
-// QIRVALE_EXPORT_ALIAS. On ELF both names resolve to one address; on Windows the
-// module-definition file (src/exports/qirvale.def) binds the second name to the first.
+// QIRVALE_EXPORT_ALIAS: both symbols have one address, inside the library too. The shared
+// object exports both; the DLL's module-definition file (src/exports/qirvale.def) exports the
+// second name as `Alias = Target`, the same address.
 #pragma once
 
 #include "qirvale.h"
 
 #define QIRVALE_EXPORT(type) extern "C" QIRVALE_API type QIRVALE_CALL
 
-#if defined(_WIN32) || defined(__CYGWIN__)
-#define QIRVALE_EXPORT_ALIAS(aliasName, targetName)
-#else
 // (The parameters must not be called `alias`: the attribute's own name would be replaced.)
 #define QIRVALE_EXPORT_ALIAS(aliasName, targetName) \
     extern "C" decltype(targetName) aliasName __attribute__((__alias__(#targetName)))
-#endif

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dstu4145/export_table.h"
 #include "frame/export.h"
 
 namespace QIRVALE {
@@ -37,17 +38,8 @@ void RunCipher(const Gost28147SelfTestCase& vector, uint8_t direction, const uin
 
 // The exports one DSTU 4145 family is tested through; the field is created from the
 // vector's m (and exponents, in polynomial basis).
-struct DstuFamily {
+struct DstuFamily : DSTU4145ExportTable {
     uint32_t (*createField)(DSTU4145BaseFieldHandle*, const DstuSelfTestVectors&);
-    decltype(&QIRVALEDSTU4145PBSignBaseFieldDestroy) destroyField;
-    decltype(&QIRVALEDSTU4145PBSignCurveCreate) createCurve;
-    decltype(&QIRVALEDSTU4145PBSignCurveDestroy) destroyCurve;
-    decltype(&QIRVALEDSTU4145PBSignGeneratePrivateKey) generatePrivateKey;
-    decltype(&QIRVALEDSTU4145PBSignVerifyPrivateKey) verifyPrivateKey;
-    decltype(&QIRVALEDSTU4145PBSignGeneratePublicKey) generatePublicKey;
-    decltype(&QIRVALEDSTU4145PBSignVerifyPublicKey) verifyPublicKey;
-    decltype(&QIRVALEDSTU4145PBSignSignHash) signHash;
-    decltype(&QIRVALEDSTU4145PBSignVerifyHash) verifyHash;
 };
 
 // Steps 3 to 8 on a created curve: private key, key-pair check, public key, public-key
@@ -104,14 +96,14 @@ uint32_t RunDstuSelfTest(const DstuFamily& family, const DstuSelfTestVectors& v)
     DSTU4145BaseFieldHandle field = {nullptr};
     DSTU4145CurveHandle curve = {nullptr, nullptr};
     if (uint32_t status = family.createField(&field, v)) return status;
-    if (uint32_t status = family.createCurve(&curve, &field, v.a, v.b.data(), v.b.length,
+    if (uint32_t status = family.curveCreate(&curve, &field, v.a, v.b.data(), v.b.length,
                                              v.n.data(), v.n.length)) {
-        family.destroyField(&field);
+        family.fieldDestroy(&field);
         return status;
     }
     const uint32_t result = RunDstuSteps(family, v, &curve);
-    family.destroyCurve(&curve);
-    family.destroyField(&field);
+    family.curveDestroy(&curve);
+    family.fieldDestroy(&field);
     return result;
 }
 
@@ -123,31 +115,8 @@ uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, const DstuSelfTestVector
     return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, v.m);
 }
 
-const DstuFamily kPBFamily = {
-    CreatePBField,
-    QIRVALEDSTU4145PBSignBaseFieldDestroy,
-    QIRVALEDSTU4145PBSignCurveCreate,
-    QIRVALEDSTU4145PBSignCurveDestroy,
-    QIRVALEDSTU4145PBSignGeneratePrivateKey,
-    QIRVALEDSTU4145PBSignVerifyPrivateKey,
-    QIRVALEDSTU4145PBSignGeneratePublicKey,
-    QIRVALEDSTU4145PBSignVerifyPublicKey,
-    QIRVALEDSTU4145PBSignSignHash,
-    QIRVALEDSTU4145PBSignVerifyHash,
-};
-
-const DstuFamily kONBFamily = {
-    CreateONBField,
-    QIRVALEDSTU4145ONBSignBaseFieldDestroy,
-    QIRVALEDSTU4145ONBSignCurveCreate,
-    QIRVALEDSTU4145ONBSignCurveDestroy,
-    QIRVALEDSTU4145ONBSignGeneratePrivateKey,
-    QIRVALEDSTU4145ONBSignVerifyPrivateKey,
-    QIRVALEDSTU4145ONBSignGeneratePublicKey,
-    QIRVALEDSTU4145ONBSignVerifyPublicKey,
-    QIRVALEDSTU4145ONBSignSignHash,
-    QIRVALEDSTU4145ONBSignVerifyHash,
-};
+const DstuFamily kPBFamily = {kDSTU4145PBExports, CreatePBField};
+const DstuFamily kONBFamily = {kDSTU4145ONBExports, CreateONBField};
 
 }  // namespace
 
