@@ -111,10 +111,10 @@ enum QIRVALEResultCode {
 
 /** GOST 28147-89 cipher state, 555 bytes. All multi-byte fields are little-endian. */
 typedef struct GOST28147CipherStateHeader {
-    uint32_t subkeys[8];      /**< key words K0..K7 (K0 = key bytes 0..3) */
-    uint32_t workRegister[2]; /**< N1, N2: synchro, counter, feedback or MAC value */
-    uint8_t direction;        /**< nonzero: encrypt, zero: decrypt */
-    uint16_t mode;            /**< 1 gamma, 2 gamma with feedback, 3 MAC step, else ECB */
+    uint32_t subkeys[8];                /**< key words K0..K7 (K0 = key bytes 0..3) */
+    uint32_t workRegister[2];           /**< N1, N2: synchro, counter, feedback or MAC value */
+    uint8_t direction;                  /**< nonzero: encrypt, zero: decrypt */
+    uint16_t mode;                      /**< 1 gamma, 2 gamma with feedback, 3 MAC step, else ECB */
     uint32_t substitutionTables[8][16]; /**< S-box row j entry v, shifted left by 4j */
 } GOST28147CipherStateHeader;
 
@@ -141,15 +141,15 @@ typedef struct DSTU4145RNGHeader {
  * pointers are native 8-byte pointers and the record is 34 bytes.
  */
 typedef struct PBCurveInfo {
-    uint16_t m;                   /**< field degree */
-    uint16_t k;                   /**< exponents of t^m + t^k (+ t^j + t^l) + 1 */
-    uint16_t j;                   /**< 0 for a trinomial */
-    uint16_t l;                   /**< 0 for a trinomial */
-    uint16_t coefficientA;        /**< A, 0 or 1 */
-    const uint8_t* coefficientB;  /**< little-endian bytes of B */
-    uint32_t coefficientBLength;  /**< ceil(m/8) */
-    const uint8_t* order;         /**< little-endian bytes of the base-point order n */
-    uint32_t orderLength;         /**< bytes of n */
+    uint16_t m;                  /**< field degree */
+    uint16_t k;                  /**< exponents of t^m + t^k (+ t^j + t^l) + 1 */
+    uint16_t j;                  /**< 0 for a trinomial */
+    uint16_t l;                  /**< 0 for a trinomial */
+    uint16_t coefficientA;       /**< A, 0 or 1 */
+    const uint8_t* coefficientB; /**< little-endian bytes of B */
+    uint32_t coefficientBLength; /**< ceil(m/8) */
+    const uint8_t* order;        /**< little-endian bytes of the base-point order n */
+    uint32_t orderLength;        /**< bytes of n */
 } PBCurveInfo;
 
 /**
@@ -197,17 +197,17 @@ typedef struct DSTU4145CurveHandle {
  *  replacement), copies the 32-byte key and prepares the register. `synchro` (8 bytes) may
  *  be null: modes 1 and 2 then start from zero; mode 3 ignores it; mode 0 never reads it. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherInit(GOST28147CipherStateHeader* header,
-                                                       const uint8_t* sBox, uint8_t direction,
-                                                       uint16_t mode, const uint8_t* key,
-                                                       const uint8_t* synchro);
+                                                         const uint8_t* sBox, uint8_t direction,
+                                                         uint16_t mode, const uint8_t* key,
+                                                         const uint8_t* synchro);
 /** Processes one 8-byte block; `output` may equal `input`. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherAction(GOST28147CipherStateHeader* header,
-                                                         uint8_t* output, const uint8_t* input);
+                                                           uint8_t* output, const uint8_t* input);
 /** Overwrites the whole state with zeros. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherDone(GOST28147CipherStateHeader* header);
 /** A zero-filled heap block of 555 bytes, or null. */
-QIRVALE_API GOST28147CipherStateHeader* QIRVALE_CALL QIRVALEGOST28147CipherStateHeaderAllocate(
-    void);
+QIRVALE_API GOST28147CipherStateHeader* QIRVALE_CALL
+QIRVALEGOST28147CipherStateHeaderAllocate(void);
 /** Wipes and releases a header; null is ignored. */
 QIRVALE_API void QIRVALE_CALL
 QIRVALEGOST28147CipherStateHeaderFree(GOST28147CipherStateHeader* header);
@@ -221,21 +221,21 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST28147CipherStateHeaderSizeOf(void);
 /** Starts a hash with a copy of the 128-byte S-box and the 32-byte start value (null means
  *  all zero). */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST34311HashInit(GOST34311HashStateHeader* header,
-                                                     const uint8_t* sBox,
-                                                     const uint8_t* startHash);
+                                                       const uint8_t* sBox,
+                                                       const uint8_t* startHash);
 /** Appends `bitCount` bits: whole bytes, then the low bitCount mod 8 bits of the next byte.
  *  A call that ends inside a byte is padded with zero bits to the byte boundary by the next
  *  call; the padding counts in the length. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST34311HashActionExact(GOST34311HashStateHeader* header,
-                                                            const uint8_t* data,
-                                                            uint32_t bitCount);
+                                                              const uint8_t* data,
+                                                              uint32_t bitCount);
 /** Appends `byteCount` whole bytes (any 32-bit count). */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST34311HashAction(GOST34311HashStateHeader* header,
-                                                       const uint8_t* data, uint32_t byteCount);
+                                                         const uint8_t* data, uint32_t byteCount);
 /** Finishes the hash into the 32-byte `hash` and wipes the state. With a null `hash` it only
  *  wipes the state. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST34311HashDone(GOST34311HashStateHeader* header,
-                                                     uint8_t* hash);
+                                                       uint8_t* hash);
 /** A zero-filled heap block of 260 bytes, or null. */
 QIRVALE_API GOST34311HashStateHeader* QIRVALE_CALL QIRVALEGOST34311HashStateHeaderAllocate(void);
 /** Wipes and releases a header; null is ignored. */
@@ -255,33 +255,34 @@ QIRVALE_API const uint8_t* QIRVALE_CALL QIRVALEGOST34311HashStdSampleSBoxPtr(voi
 /** Starts the generator from the standard's inputs: cipher S-box (128 bytes), key (32),
  *  start value s (8) and date-time value D (8). */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGCreate(DSTU4145RNGHeader* header,
-                                                     const uint8_t* sBox, const uint8_t* key,
-                                                     const uint8_t* startValue,
-                                                     const uint8_t* dateTime);
+                                                       const uint8_t* sBox, const uint8_t* key,
+                                                       const uint8_t* startValue,
+                                                       const uint8_t* dateTime);
 /** Starts the generator from a seed of at least 4 bytes, hashed with GOST 34.311 (hash
  *  S-box, start value or null for zero). `dateTime` (8 bytes) may be null. Returns 1 and
  *  changes nothing when the seed is shorter than 4 bytes, else 0. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145RNGCreateExt(
-    DSTU4145RNGHeader* header, const uint8_t* seed, uint32_t seedLength,
-    const uint8_t* hashSBox, const uint8_t* hashStart, const uint8_t* dateTime,
-    const uint8_t* cipherSBox);
+    DSTU4145RNGHeader* header, const uint8_t* seed, uint32_t seedLength, const uint8_t* hashSBox,
+    const uint8_t* hashStart, const uint8_t* dateTime, const uint8_t* cipherSBox);
 /** One step; writes 0 or 1. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGGenerateBit(DSTU4145RNGHeader* header,
-                                                          uint8_t* bit);
+                                                            uint8_t* bit);
 /** Eight steps; the first bit is bit 0. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGGenerateByte(DSTU4145RNGHeader* header,
-                                                           uint8_t* byte);
+                                                             uint8_t* byte);
 /** `bitCount` steps into ceil(bitCount/8) bytes; unused high bits of the last byte are 0. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGGenerateBitSequence(DSTU4145RNGHeader* header,
-                                                                  uint8_t* output,
-                                                                  uint32_t bitCount);
+                                                                    uint8_t* output,
+                                                                    uint32_t bitCount);
 /** As GenerateBitSequence, taking min(bitsPerStep, 64) bits from each step. */
-QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGGenerateBitSequenceExt(
-    DSTU4145RNGHeader* header, uint8_t* output, uint32_t bitCount, uint16_t bitsPerStep);
+QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGGenerateBitSequenceExt(DSTU4145RNGHeader* header,
+                                                                       uint8_t* output,
+                                                                       uint32_t bitCount,
+                                                                       uint16_t bitsPerStep);
 /** As GenerateByte, taking min(bitsPerStep, 64) bits from each step. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGGenerateByteExt(DSTU4145RNGHeader* header,
-                                                              uint8_t* byte,
-                                                              uint16_t bitsPerStep);
+                                                                uint8_t* byte,
+                                                                uint16_t bitsPerStep);
 /** Wipes the generator state in place (does not free it). */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145RNGDestroy(DSTU4145RNGHeader* header);
 /** A zero-filled heap block of 571 bytes, or null. */
@@ -305,12 +306,12 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145RNGHeaderSizeOf(void);
  *  into a cycle of failing attempts), ResultCodeInternalFailure, ResultCodeBufferTooSmall
  *  (neither buffer written). */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ16Short(
-    uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t t, uint16_t x0,
-    uint16_t c, uint16_t* errorCode);
+    uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t t, uint16_t x0, uint16_t c,
+    uint16_t* errorCode);
 /** Short procedure, 32-bit generator (x0 and c checked on 32 bits; t <= 32 gives no q). */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ32Short(
-    uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t t, uint32_t x0,
-    uint32_t c, uint16_t* errorCode);
+    uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t t, uint32_t x0, uint32_t c,
+    uint16_t* errorCode);
 /** Long procedure, 16-bit generator: p of tp bits, q of tq bits (q divides p - 1, with a
  *  512-bit prime cofactor). Codes as the short procedure; ResultCodeBadValue also when
  *  tp < max(tq, 1) + 512, for which no p exists. */
@@ -335,11 +336,11 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParameterA(
  * ------------------------------------------------------------------------------------- */
 
 /** Bit length of q (the largest private key size); 0 on an internal failure. */
-QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignPrivateKeyGetMaxSizeInBitsByQ(
-    const uint8_t* q, uint32_t qLength);
+QIRVALE_API uint32_t QIRVALE_CALL
+QIRVALEGOST34310SignPrivateKeyGetMaxSizeInBitsByQ(const uint8_t* q, uint32_t qLength);
 /** Bit length of p (the largest public key size); 0 on an internal failure. */
-QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignPublicKeyGetMaxSizeInBitsByP(
-    const uint8_t* p, uint32_t pLength);
+QIRVALE_API uint32_t QIRVALE_CALL
+QIRVALEGOST34310SignPublicKeyGetMaxSizeInBitsByP(const uint8_t* p, uint32_t pLength);
 /** Accepts the caller's random number as private key x when 0 < x < q (else
  *  ResultCodeBadValue) and writes it. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePrivateKey(
@@ -354,8 +355,8 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePublicKey(
  *  256 bits and for an unusable k (draw another); nothing is written then. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignSignHash(
     uint8_t* signature, const uint8_t* p, uint32_t pLength, const uint8_t* q, uint32_t qLength,
-    const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength,
-    const uint8_t* x, uint32_t xLength, const uint8_t* k, uint32_t kLength, uint16_t* errorCode);
+    const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength, const uint8_t* x,
+    uint32_t xLength, const uint8_t* k, uint32_t kLength, uint16_t* errorCode);
 /** Verifies a 64-byte signature against public key y. Accepted: status 0, `*verified` 1.
  *  Rejected: status 0, code ResultCodeSignatureMismatch. r or s out of range: status 1,
  *  ResultCodeSignatureOutOfRange. */
@@ -400,8 +401,7 @@ QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldFree(DSTU4145BaseFie
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldCreate(
     DSTU4145BaseFieldHandle* field, uint16_t m, uint16_t k, uint16_t j, uint16_t l);
 /** Wipes and releases the field object; the handle becomes null. Null handles: no effect. */
-QIRVALE_API void QIRVALE_CALL
-QIRVALEDSTU4145PBSignBaseFieldDestroy(DSTU4145BaseFieldHandle* field);
+QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldDestroy(DSTU4145BaseFieldHandle* field);
 /** A zero-filled curve handle, or null (one function with the ONB twin). */
 QIRVALE_API DSTU4145CurveHandle* QIRVALE_CALL QIRVALEDSTU4145PBSignCurveAllocate(void);
 /** The size of a curve handle: two pointers. */
@@ -411,8 +411,8 @@ QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignCurveFree(DSTU4145CurveHandle
 /** Creates y^2 + xy = x^3 + A x^2 + B over a copy of the field, with base-point order n.
  *  A must be 0 or 1. The field may be destroyed afterwards. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignCurveCreate(
-    DSTU4145CurveHandle* curve, const DSTU4145BaseFieldHandle* field, uint16_t a,
-    const uint8_t* b, uint32_t bLength, const uint8_t* n, uint32_t nLength);
+    DSTU4145CurveHandle* curve, const DSTU4145BaseFieldHandle* field, uint16_t a, const uint8_t* b,
+    uint32_t bLength, const uint8_t* n, uint32_t nLength);
 /** Wipes and releases the curve objects; the pointers become null. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignCurveDestroy(DSTU4145CurveHandle* curve);
 /** m. */
@@ -470,8 +470,8 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignGeneratePublicKey(
 /** `*valid` = 1 when -(d * P) = (qx, qy). */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignVerifyPrivateKey(
     uint8_t* valid, const DSTU4145CurveHandle* curve, const uint8_t* px, uint32_t pxLength,
-    const uint8_t* py, uint32_t pyLength, const uint8_t* qx, uint32_t qxLength,
-    const uint8_t* qy, uint32_t qyLength, const uint8_t* d, uint32_t dLength);
+    const uint8_t* py, uint32_t pyLength, const uint8_t* qx, uint32_t qxLength, const uint8_t* qy,
+    uint32_t qyLength, const uint8_t* d, uint32_t dLength);
 /** The base-point check applied to a public key. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignVerifyPublicKey(
     uint8_t* valid, const DSTU4145CurveHandle* curve, const uint8_t* qx, uint32_t qxLength,
@@ -486,15 +486,15 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignCreatePreSign(
  *  buffer that is odd or shorter than the minimum; ResultCodeBadValue when r or s is 0. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignSignHashByPreSign(
     uint8_t* signature, uint32_t signatureLength, const DSTU4145CurveHandle* curve,
-    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength,
-    const uint8_t* hash, uint32_t hashLength, const uint8_t* d, uint32_t dLength,
-    const uint8_t* e, uint32_t eLength, const uint8_t* f, uint32_t fLength, uint16_t* errorCode);
+    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength, const uint8_t* hash,
+    uint32_t hashLength, const uint8_t* d, uint32_t dLength, const uint8_t* e, uint32_t eLength,
+    const uint8_t* f, uint32_t fLength, uint16_t* errorCode);
 /** CreatePreSign followed by SignHashByPreSign. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignSignHash(
     uint8_t* signature, uint32_t signatureLength, const DSTU4145CurveHandle* curve,
-    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength,
-    const uint8_t* hash, uint32_t hashLength, const uint8_t* d, uint32_t dLength,
-    const uint8_t* e, uint32_t eLength, uint16_t* errorCode);
+    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength, const uint8_t* hash,
+    uint32_t hashLength, const uint8_t* d, uint32_t dLength, const uint8_t* e, uint32_t eLength,
+    uint16_t* errorCode);
 /** Verifies a signature under public key Q. Accepted: status 0, `*verified` 1. Rejected:
  *  status 0, ResultCodeSignatureMismatch. Malformed: status 1, ResultCodeBadSignatureLength. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignVerifyHash(
@@ -518,8 +518,8 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldSizeOf(void);
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldFree(DSTU4145BaseFieldHandle* field);
 /** Creates GF(2^m) in an optimal normal basis of type II. Returns 1 when m has none
  *  (m = 0, m = 4, ...), for m > 8176, or on allocation failure; the handle is then null. */
-QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldCreate(
-    DSTU4145BaseFieldHandle* field, uint16_t m);
+QIRVALE_API uint32_t QIRVALE_CALL
+QIRVALEDSTU4145ONBSignBaseFieldCreate(DSTU4145BaseFieldHandle* field, uint16_t m);
 QIRVALE_API void QIRVALE_CALL
 QIRVALEDSTU4145ONBSignBaseFieldDestroy(DSTU4145BaseFieldHandle* field);
 /** One function with QIRVALEDSTU4145PBSignCurveAllocate. */
@@ -529,8 +529,8 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignCurveSizeOf(void);
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145ONBSignCurveFree(DSTU4145CurveHandle* curve);
 /** A = 1 stands for the unit element 2^m - 1. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignCurveCreate(
-    DSTU4145CurveHandle* curve, const DSTU4145BaseFieldHandle* field, uint16_t a,
-    const uint8_t* b, uint32_t bLength, const uint8_t* n, uint32_t nLength);
+    DSTU4145CurveHandle* curve, const DSTU4145BaseFieldHandle* field, uint16_t a, const uint8_t* b,
+    uint32_t bLength, const uint8_t* n, uint32_t nLength);
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145ONBSignCurveDestroy(DSTU4145CurveHandle* curve);
 QIRVALE_API uint32_t QIRVALE_CALL
 QIRVALEDSTU4145ONBSignBaseFieldElementMaxSizeInBitsByField(const DSTU4145BaseFieldHandle* field);
@@ -570,8 +570,8 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignGeneratePublicKey(
     uint32_t pyLength, const uint8_t* d, uint32_t dLength, uint16_t* errorCode);
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignVerifyPrivateKey(
     uint8_t* valid, const DSTU4145CurveHandle* curve, const uint8_t* px, uint32_t pxLength,
-    const uint8_t* py, uint32_t pyLength, const uint8_t* qx, uint32_t qxLength,
-    const uint8_t* qy, uint32_t qyLength, const uint8_t* d, uint32_t dLength);
+    const uint8_t* py, uint32_t pyLength, const uint8_t* qx, uint32_t qxLength, const uint8_t* qy,
+    uint32_t qyLength, const uint8_t* d, uint32_t dLength);
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignVerifyPublicKey(
     uint8_t* valid, const DSTU4145CurveHandle* curve, const uint8_t* qx, uint32_t qxLength,
     const uint8_t* qy, uint32_t qyLength);
@@ -581,14 +581,14 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignCreatePreSign(
     uint16_t* errorCode);
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignSignHashByPreSign(
     uint8_t* signature, uint32_t signatureLength, const DSTU4145CurveHandle* curve,
-    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength,
-    const uint8_t* hash, uint32_t hashLength, const uint8_t* d, uint32_t dLength,
-    const uint8_t* e, uint32_t eLength, const uint8_t* f, uint32_t fLength, uint16_t* errorCode);
+    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength, const uint8_t* hash,
+    uint32_t hashLength, const uint8_t* d, uint32_t dLength, const uint8_t* e, uint32_t eLength,
+    const uint8_t* f, uint32_t fLength, uint16_t* errorCode);
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignSignHash(
     uint8_t* signature, uint32_t signatureLength, const DSTU4145CurveHandle* curve,
-    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength,
-    const uint8_t* hash, uint32_t hashLength, const uint8_t* d, uint32_t dLength,
-    const uint8_t* e, uint32_t eLength, uint16_t* errorCode);
+    const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength, const uint8_t* hash,
+    uint32_t hashLength, const uint8_t* d, uint32_t dLength, const uint8_t* e, uint32_t eLength,
+    uint16_t* errorCode);
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignVerifyHash(
     uint8_t* verified, const DSTU4145CurveHandle* curve, const uint8_t* px, uint32_t pxLength,
     const uint8_t* py, uint32_t pyLength, const uint8_t* hash, uint32_t hashLength,

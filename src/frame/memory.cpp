@@ -17,7 +17,9 @@ void SecureWipe(void* block, std::size_t size) noexcept {
 #endif
 }
 
-void* AllocateZeroed(std::size_t size) noexcept { return std::calloc(1, size); }
+void* AllocateZeroed(std::size_t size) noexcept {
+    return std::calloc(1, size);
+}
 
 void FreeWiped(void* block, std::size_t size) noexcept {
     if (block == nullptr) return;
