@@ -46,7 +46,7 @@ void ExpectNoFailures(const std::vector<std::string>& failures) {
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], "") << "thread " << t;
 }
 
-Bytes OptionalHex(const nlohmann::json& value) {
+Bytes OptionalHex(const qirvale_test::Json& value) {
     return value.is_null() ? Bytes() : qirvale_test::HexBytes(value);
 }
 
@@ -127,7 +127,7 @@ TEST(Concurrency, GeneratorWithSeparateHeaders) {
 // ---- GOST 34.310: one set of parameter buffers read by every thread ------------------------
 
 TEST(Concurrency, GOST34310SharedParameters) {
-    const nlohmann::json json = qirvale_test::ReadJson("gost34310.json");
+    const qirvale_test::Json json = qirvale_test::ReadJson("gost34310.json");
     const Bytes x = qirvale_test::HexBytes(json["x"]);
     const Bytes k = qirvale_test::HexBytes(json["k"]);
     const Bytes hash = qirvale_test::HexBytes(json["hash"]);
@@ -183,7 +183,7 @@ struct SignatureVector {
 };
 
 SignatureVector PBVector() {
-    const nlohmann::json data = qirvale_test::ReadJson("standard-data.json");
+    const qirvale_test::Json data = qirvale_test::ReadJson("standard-data.json");
     const auto& le = data.at("dstu4145_pb163_example").at("le");
     return {dstutest::PBRecord(101),
             qirvale_test::HexBytes(le["Px_le21"]),
@@ -197,7 +197,7 @@ SignatureVector PBVector() {
 }
 
 SignatureVector ONBVector() {
-    const nlohmann::json data = qirvale_test::ReadJson("standard-data.json");
+    const qirvale_test::Json data = qirvale_test::ReadJson("standard-data.json");
     const auto& v = data.at("dstu4145_onb173_derived_vector").at("values");
     return {dstutest::ONBRecord(201),
             qirvale_test::HexBytes(v["Px_le22"]),

@@ -16,8 +16,6 @@
 #include "qirvale.h"
 #include "support/test_support.h"
 
-#if QIRVALE_HAVE_JSON
-
 namespace {
 
 using dstutest::Bytes;
@@ -31,8 +29,8 @@ using qirvale_test::FromHex;
 using qirvale_test::HexBytes;
 using qirvale_test::ToHex;
 
-const nlohmann::json& Vector() {
-    static const nlohmann::json data =
+const qirvale_test::Json& Vector() {
+    static const qirvale_test::Json data =
         qirvale_test::ReadJson("standard-data.json").at("dstu4145_onb173_derived_vector");
     return data;
 }
@@ -235,5 +233,3 @@ TEST(DSTU4145ONBField, OverlongCoordinatesAndZeroX) {
 }
 
 }  // namespace
-
-#endif  // QIRVALE_HAVE_JSON

@@ -13,8 +13,6 @@
 #include "qirvale.h"
 #include "support/test_support.h"
 
-#if QIRVALE_HAVE_JSON
-
 namespace {
 
 using dstutest::Bytes;
@@ -27,8 +25,8 @@ using QIRVALE::PBBaseField;
 using qirvale_test::HexBytes;
 using qirvale_test::ToHex;
 
-const nlohmann::json& Data() {
-    static const nlohmann::json data = qirvale_test::ReadJson("standard-data.json");
+const qirvale_test::Json& Data() {
+    static const qirvale_test::Json data = qirvale_test::ReadJson("standard-data.json");
     return data;
 }
 
@@ -252,5 +250,3 @@ TEST(DSTU4145PBField, EvenDegreeCurve) {
 }
 
 }  // namespace
-
-#endif  // QIRVALE_HAVE_JSON

@@ -46,15 +46,15 @@ struct Examples {
 
 const Examples& WorkedExamples() {
     static const Examples examples = [] {
-        const nlohmann::json json = qirvale_test::ReadJson("gost34310.json");
+        const qirvale_test::Json json = qirvale_test::ReadJson("gost34310.json");
         Examples result;
         result.x = FromHex(json["x"].get<std::string>());
         result.k = FromHex(json["k"].get<std::string>());
         result.hash = FromHex(json["hash"].get<std::string>());
         for (const auto& e : json["examples"]) {
             Example example;
-            example.name = e["name"];
-            example.longProcedure = e["procedure"] == "long";
+            example.name = e["name"].get<std::string>();
+            example.longProcedure = e["procedure"].get<std::string>() == "long";
             example.width = e["generator_bits"];
             example.tp = e["t_p"];
             example.tq = e["t_q"].is_null() ? 0 : e["t_q"].get<uint16_t>();

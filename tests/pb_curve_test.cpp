@@ -16,8 +16,6 @@
 #include "frame/exceptions.h"
 #include "pb_test_helpers.h"
 
-#if QIRVALE_HAVE_JSON
-
 namespace {
 
 using pbtest::BitsAt;
@@ -171,7 +169,7 @@ TEST(PBCurveStandard, PublishedBasePointsAreValid) {
 // The public key of the worked example of the standard (m = 163) and of a published m = 173
 // example: Q = -(d P).
 TEST(PBCurveStandard, PublicKeysOfPublishedExamples) {
-    const nlohmann::json data = qirvale_test::ReadJson("standard-data.json");
+    const qirvale_test::Json data = qirvale_test::ReadJson("standard-data.json");
     {
         const auto& be = data.at("dstu4145_pb163_example").at("be");
         const StandardCurve& s = CurveOfDegree(163);
@@ -486,5 +484,3 @@ TEST(PBCurveTemplate, CheckedSumsSitWhereTheNormalBasisNeedsThem) {
 }
 
 }  // namespace
-
-#endif  // QIRVALE_HAVE_JSON

@@ -102,9 +102,8 @@ struct StandardCurve {
     LongIntegerClass gy;
 };
 
-#if QIRVALE_HAVE_JSON
 inline std::vector<StandardCurve> LoadStandardCurves() {
-    const nlohmann::json data = qirvale_test::ReadJson("standard-data.json");
+    const qirvale_test::Json data = qirvale_test::ReadJson("standard-data.json");
     std::vector<StandardCurve> curves;
     for (const auto& c : data.at("dstu4145_pb_curves")) {
         StandardCurve s;
@@ -122,6 +121,5 @@ inline std::vector<StandardCurve> LoadStandardCurves() {
     }
     return curves;
 }
-#endif
 
 }  // namespace pbtest

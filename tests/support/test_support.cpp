@@ -48,25 +48,25 @@ std::string VectorPath(const std::string& name) {
     return std::string(QIRVALE_TEST_VECTORS) + "/" + name;
 }
 
-#if QIRVALE_HAVE_JSON
-std::vector<nlohmann::json> ReadJsonLines(const std::string& name) {
+std::vector<Json> ReadJsonLines(const std::string& name) {
     std::ifstream in(VectorPath(name));
     if (!in) throw std::runtime_error("cannot open " + VectorPath(name));
-    std::vector<nlohmann::json> records;
+    std::vector<Json> records;
     std::string line;
     while (std::getline(in, line)) {
         if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-        records.push_back(nlohmann::json::parse(line));
+        records.push_back(Json::Parse(line));
     }
     return records;
 }
 
-nlohmann::json ReadJson(const std::string& name) {
+Json ReadJson(const std::string& name) {
     std::ifstream in(VectorPath(name));
     if (!in) throw std::runtime_error("cannot open " + VectorPath(name));
-    return nlohmann::json::parse(in);
+    std::stringstream text;
+    text << in.rdbuf();
+    return Json::Parse(text.str());
 }
-#endif
 
 GuardedBuffer::GuardedBuffer(std::size_t size, uint8_t fill)
     : size_(size), fill_(fill), storage_(size + 2 * kGuard, kGuardByte) {

@@ -8,9 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#if QIRVALE_HAVE_JSON
-#include <nlohmann/json.hpp>
-#endif
+#include "support/json.h"
 
 namespace qirvale_test {
 
@@ -27,16 +25,14 @@ inline std::string ToHex(const Bytes& bytes) {
 // Full path of a file under tests/vectors/.
 std::string VectorPath(const std::string& name);
 
-#if QIRVALE_HAVE_JSON
 // One JSON object per non-empty line of tests/vectors/<name>.
-std::vector<nlohmann::json> ReadJsonLines(const std::string& name);
+std::vector<Json> ReadJsonLines(const std::string& name);
 // The whole of tests/vectors/<name> as one JSON document.
-nlohmann::json ReadJson(const std::string& name);
+Json ReadJson(const std::string& name);
 // The bytes of a JSON string of hex digits.
-inline Bytes HexBytes(const nlohmann::json& hex) {
+inline Bytes HexBytes(const Json& hex) {
     return FromHex(hex.get<std::string>());
 }
-#endif
 
 // An output buffer of `size` bytes between two runs of guard bytes. Intact() tells whether
 // anything was written outside the buffer; Untouched() whether the buffer itself still holds
