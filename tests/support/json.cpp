@@ -33,8 +33,14 @@ class JsonParser {
     }
 
     void Take(char c) {
-        if (Next() != c) Fail("unexpected character");
+        if (!TakeIf(c)) Fail("unexpected character");
+    }
+
+    // Consumes c when it is the next character.
+    bool TakeIf(char c) {
+        if (Next() != c) return false;
         ++at_;
+        return true;
     }
 
     bool TakeWord(std::string_view word) {
@@ -49,21 +55,23 @@ class JsonParser {
         if (c == '{') {
             value.kind_ = Json::Kind::Object;
             ++at_;
-            if (Next() == '}') return ++at_, value;
-            do {
-                std::string key = String();
-                Take(':');
-                value.members_.emplace_back(std::move(key), Value());
-            } while (Next() == ',' && ++at_);
-            Take('}');
+            if (!TakeIf('}')) {
+                do {
+                    std::string key = String();
+                    Take(':');
+                    value.members_.emplace_back(std::move(key), Value());
+                } while (TakeIf(','));
+                Take('}');
+            }
         } else if (c == '[') {
             value.kind_ = Json::Kind::Array;
             ++at_;
-            if (Next() == ']') return ++at_, value;
-            do {
-                value.elements_.push_back(Value());
-            } while (Next() == ',' && ++at_);
-            Take(']');
+            if (!TakeIf(']')) {
+                do {
+                    value.elements_.push_back(Value());
+                } while (TakeIf(','));
+                Take(']');
+            }
         } else if (c == '"') {
             value.kind_ = Json::Kind::String;
             value.text_ = String();
@@ -76,7 +84,10 @@ class JsonParser {
             value.kind_ = Json::Kind::Null;
         } else {
             value.kind_ = Json::Kind::Number;
-            if (text_[at_] == '-') value.negative_ = true, ++at_;
+            if (text_[at_] == '-') {
+                value.negative_ = true;
+                ++at_;
+            }
             const std::size_t first = at_;
             while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) {
                 if (value.magnitude_ > (UINT64_MAX - 9) / 10) Fail("number too large");
