@@ -15,6 +15,13 @@
 
 #define QIRVALE_EXPORT(type) extern "C" QIRVALE_API type QIRVALE_CALL
 
-// (The parameters must not be called `alias`: the attribute's own name would be replaced.)
+// The alias takes the target's attributes too (GCC infers some, such as nothrow, from the
+// body). The parameters must not be called `alias`: the attribute's own name would be
+// replaced.
+#if defined(__clang__)
+#define QIRVALE_ALIAS_ATTRIBUTES(targetName) __alias__(#targetName)
+#else
+#define QIRVALE_ALIAS_ATTRIBUTES(targetName) __alias__(#targetName), __copy__(targetName)
+#endif
 #define QIRVALE_EXPORT_ALIAS(aliasName, targetName) \
-    extern "C" decltype(targetName) aliasName __attribute__((__alias__(#targetName)))
+    extern "C" decltype(targetName) aliasName __attribute__((QIRVALE_ALIAS_ATTRIBUTES(targetName)))
