@@ -14,7 +14,7 @@ void* AllocateZeroed(std::size_t size) noexcept;
 // Wipes `size` bytes of `block`, then releases it. Null is ignored.
 void FreeWiped(void* block, std::size_t size) noexcept;
 
-// Allocate / Free for a caller-visible block of type T.
+// A zero-filled caller-visible block of type T (a state header or handle), or null.
 template <class T>
 T* AllocateBlock() noexcept {
     return static_cast<T*>(AllocateZeroed(sizeof(T)));
