@@ -325,15 +325,18 @@ LongIntegerClass PBBaseField::Divide(const Element& a, const Element& b) const {
     return Multiply(a, Invert(b));
 }
 
-LongIntegerClass PBBaseField::Trace(const Element& a) const {
+// x = a, then `steps` times x = x^(2^squaresPerStep) + a: the trace (one square per step,
+// m - 1 steps) and the half-trace (two squares per step, (m - 1) / 2 steps).
+LongIntegerClass PBBaseField::SumOfPowers(const Element& a, uint32_t squaresPerStep,
+                                          uint32_t steps) const {
     const FieldReduction field(degree, exponentK, exponentJ, exponentL);
     const uint32_t bits = BitLengthOf(a);
     const uint32_t words = Max(WordsForBits(bits), WordsForBits(degree));
     WordScratch base(words), x(words), scratch(2 * words + 1);
     const uint32_t na = LoadLowBits(a, bits, base.data());
     uint32_t n = LoadLowBits(a, bits, x.data());
-    for (uint32_t i = 1; i < degree; ++i) {
-        SquareStep(field, x.data(), n, scratch);
+    for (uint32_t i = 0; i < steps; ++i) {
+        for (uint32_t j = 0; j < squaresPerStep; ++j) SquareStep(field, x.data(), n, scratch);
         XorInto(x.data(), n, base.data(), na);
     }
     Element r;
@@ -341,22 +344,12 @@ LongIntegerClass PBBaseField::Trace(const Element& a) const {
     return r;
 }
 
+LongIntegerClass PBBaseField::Trace(const Element& a) const {
+    return SumOfPowers(a, 1, degree == 0 ? 0 : degree - 1);
+}
+
 LongIntegerClass PBBaseField::HalfTrace(const Element& a) const {
-    const FieldReduction field(degree, exponentK, exponentJ, exponentL);
-    const uint32_t bits = BitLengthOf(a);
-    const uint32_t words = Max(WordsForBits(bits), WordsForBits(degree));
-    WordScratch base(words), x(words), scratch(2 * words + 1);
-    const uint32_t na = LoadLowBits(a, bits, base.data());
-    uint32_t n = LoadLowBits(a, bits, x.data());
-    const uint32_t steps = degree == 0 ? 0 : (degree - 1) / 2;
-    for (uint32_t i = 0; i < steps; ++i) {
-        SquareStep(field, x.data(), n, scratch);
-        SquareStep(field, x.data(), n, scratch);
-        XorInto(x.data(), n, base.data(), na);
-    }
-    Element r;
-    StoreWords(r, x.data(), n);
-    return r;
+    return SumOfPowers(a, 2, degree == 0 ? 0 : (degree - 1) / 2);
 }
 
 LongIntegerClass PBBaseField::QuadraticRoot(const Element& v) const {

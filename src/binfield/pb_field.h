@@ -106,6 +106,8 @@ class PBBaseField {
                                  LongIntegerClass& quotient, LongIntegerClass& remainder);
 
   private:
+    Element SumOfPowers(const Element& a, uint32_t squaresPerStep, uint32_t steps) const;
+
     LongIntegerClass fieldPolynomial;
     uint32_t degree;
     uint32_t exponentK;

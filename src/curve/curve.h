@@ -20,10 +20,12 @@
 // Coordinates are not checked to be reduced or on the curve, except by CheckBasePoint.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "frame/exceptions.h"
 #include "longint/long_integer.h"
+#include "qirvale.h"
 
 namespace QIRVALE {
 
@@ -75,6 +77,15 @@ struct CurveHandle {
     CurveParameters<Field>* parameters;
     LongIntegerClass* order;
 };
+
+// Whether CurveHandle<Field> has the layout of the caller's DSTU4145CurveHandle.
+template <class Field>
+constexpr bool HasCallerHandleLayout() {
+    using Handle = CurveHandle<Field>;
+    return sizeof(Handle) == sizeof(DSTU4145CurveHandle) &&
+           offsetof(Handle, parameters) == offsetof(DSTU4145CurveHandle, parameters) &&
+           offsetof(Handle, order) == offsetof(DSTU4145CurveHandle, order);
+}
 
 // Signed binary digits d_i in {-1, 0, +1} with k = sum of d_i 2^i and no two adjacent digits
 // non-zero: nonZeroMask has bit i set where d_i != 0, negativeMask where d_i = -1. The top
