@@ -1,5 +1,6 @@
 // Normal-basis field: multiplication and table construction, each beside a straightforward
-// long-integer version of its defining algorithm measured in the same run.
+// long-integer version of its defining algorithm measured in the same run; the conversions to
+// and from the polynomial basis of the standard degrees.
 //   ./build/bench/bench/onb_field_bench
 #include <cstdint>
 #include <random>
@@ -7,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "binfield/onb_conversion.h"
 #include "binfield/onb_field.h"
 #include "frame/exceptions.h"
 
@@ -126,5 +128,19 @@ void BM_CreateFieldReference(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(ReferenceTableCount(m));
 }
 BENCHMARK(BM_CreateFieldReference)->Arg(431)->Unit(benchmark::kMillisecond);
+
+// One conversion each way per iteration, on a value that changes every time.
+void BM_BasisConversionRoundTrip(benchmark::State& state) {
+    const auto& conversion = *QIRVALE::ONBConversion::ForDegree(uint32_t(state.range(0)));
+    QIRVALE::ONBConversion::Word a[QIRVALE::ONBConversion::kMaxWords] = {0x0123456789ABCDEF};
+    QIRVALE::ONBConversion::Word b[QIRVALE::ONBConversion::kMaxWords];
+    for (auto _ : state) {
+        conversion.ToPolynomialBasis(a, b);
+        b[0] ^= 1;
+        conversion.ToNormalBasis(b, a);
+        benchmark::DoNotOptimize(a);
+    }
+}
+BENCHMARK(BM_BasisConversionRoundTrip)->Arg(173)->Arg(431);
 
 }  // namespace
