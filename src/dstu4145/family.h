@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "curve/curve.h"
+#include "dstu4145/engine.h"
 #include "dstu4145/protocol.h"
 #include "frame/boundary.h"
 #include "frame/exceptions.h"
@@ -132,6 +133,7 @@ class DSTU4145Family {
                 std::make_unique<Curve>(*source, a == 1, Field::ElementFromBytes(b, bLength));
             auto order = std::make_unique<LongIntegerClass>(IntegerFrom({n, nLength}));
             order->Normalize();
+            parameters->engine = MakeEngineFor(*source, a == 1, parameters->b, *order);
             handle->parameters = parameters.release();
             handle->order = order.release();
             return true;
@@ -211,6 +213,12 @@ class DSTU4145Family {
                                       uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->PublicKey({px, pxLength}, {py, pyLength}, {d, dLength},
+                                        {qx, qxLength}, {qy, qyLength}, code)) {
+                return code;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             const LongIntegerClass key = IntegerFrom({d, dLength});
             return WritePoint(PublicKeyOf(curve, p, key), qx, qxLength, qy, qyLength);
@@ -225,6 +233,13 @@ class DSTU4145Family {
                                      uint32_t dLength) noexcept {
         return GuardedSuccess(valid, [&] {
             const Curve& curve = CreatedCurve(handle);
+            bool matches = false;
+            if (curve.engine != nullptr &&
+                curve.engine->PrivateKeyMatches({px, pxLength}, {py, pyLength}, {qx, qxLength},
+                                                {qy, qyLength}, {d, dLength}, matches)) {
+                if (matches) *valid = 1;
+                return true;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             const Element x = Field::ElementFromBytes(qx, qxLength);
             const Element y = Field::ElementFromBytes(qy, qyLength);
@@ -242,10 +257,15 @@ class DSTU4145Family {
                                   uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->PreSign({px, pxLength}, {py, pyLength}, {e, eLength}, {f, fLength},
+                                      code)) {
+                return code;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             Element fe;
-            const uint16_t code =
-                PreSignCore(curve, CreatedOrder(handle), p, IntegerFrom({e, eLength}), fe);
+            code = PreSignCore(curve, CreatedOrder(handle), p, IntegerFrom({e, eLength}), fe);
             if (code != ResultCodeNone) return code;
             return WriteElement(fe, f, fLength);
         });
@@ -262,6 +282,13 @@ class DSTU4145Family {
                                       uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->SignByPreSign({px, pxLength}, {py, pyLength}, {hash, hashLength},
+                                            {d, dLength}, {e, eLength}, {f, fLength},
+                                            {signature, signatureLength}, code)) {
+                return code;
+            }
             const Element fe = Field::ElementFromBytes(f, fLength);
             const LongIntegerClass key = IntegerFrom({d, dLength});
             const LongIntegerClass random = IntegerFrom({e, eLength});
@@ -282,10 +309,16 @@ class DSTU4145Family {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
             const LongIntegerClass& order = CreatedOrder(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->Sign({px, pxLength}, {py, pyLength}, {hash, hashLength}, {d, dLength},
+                                   {e, eLength}, {signature, signatureLength}, code)) {
+                return code;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             const LongIntegerClass random = IntegerFrom({e, eLength});
             Element fe;
-            const uint16_t code = PreSignCore(curve, order, p, random, fe);
+            code = PreSignCore(curve, order, p, random, fe);
             if (code != ResultCodeNone) return code;
             return SignCore(curve, order, {hash, hashLength}, IntegerFrom({d, dLength}), random, fe,
                             signature, signatureLength);
@@ -299,12 +332,26 @@ class DSTU4145Family {
                                const uint8_t* qx, uint32_t qxLength, const uint8_t* qy,
                                uint32_t qyLength, uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, verified, [&] {
-            const uint16_t code = VerifyCore(
-                CreatedCurve(handle), CreatedOrder(handle), {px, pxLength}, {py, pyLength},
-                {hash, hashLength}, {signature, signatureLength}, {qx, qxLength}, {qy, qyLength});
+            const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine == nullptr ||
+                !curve.engine->Verify({px, pxLength}, {py, pyLength}, {hash, hashLength},
+                                      {signature, signatureLength}, {qx, qxLength}, {qy, qyLength},
+                                      code)) {
+                code = VerifyCore(curve, CreatedOrder(handle), {px, pxLength}, {py, pyLength},
+                                  {hash, hashLength}, {signature, signatureLength}, {qx, qxLength},
+                                  {qy, qyLength});
+            }
             if (code == ResultCodeNone) *verified = 1;
             return code;
         });
+    }
+
+    // Detaches the fast path from a created curve: its exports then run the reference path
+    // alone (for tests and benchmarks that compare the two). Not for curves in use by other
+    // threads.
+    static void UseReferencePath(DSTU4145CurveHandle* handle) {
+        static_cast<Curve*>(handle->parameters)->engine.reset();
     }
 
   private:

@@ -1,0 +1,167 @@
+// GF(2^m) in polynomial basis on fixed-size word arrays: the field of the constant-time
+// DSTU 4145 path.
+//
+// An element is std::array<uint64_t, W> with W = ceil(m / 64), bit i the coefficient of t^i,
+// always reduced (below t^m). The field is t^m + t^k + 1 or t^m + t^k + t^j + t^l + 1 with
+// m - k > 64, which lets the reduction fold whole words from the top down without a word
+// folding back into itself (every recommended polynomial qualifies). The results are the
+// unique reduced values, so they agree with PBBaseField on reduced operands bit for bit.
+//
+// Every operation runs the same instructions and touches the same addresses whatever the
+// values of its operands: multiplication is the carry-less kernel (carryless.h), squaring
+// spreads bits with shifts, the reduction folds at shifts fixed by the public exponents, and
+// inversion is Itoh-Tsujii (a^(2^m - 2): m - 1 squarings and an addition chain on m - 1), so the
+// inverse of 0 is 0. Temporaries live on the stack; callers that handle secrets wipe it when
+// they are done (WipeStack in frame/memory.h).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "binfield/carryless.h"
+#include "frame/constant_time.h"
+
+namespace QIRVALE {
+
+template <unsigned W>
+class FixedPBField {
+  public:
+    using Element = std::array<uint64_t, W>;
+    static constexpr unsigned kWords = W;
+
+    // Whether the field of t^m + t^k (+ t^j + t^l) + 1 (j = l = 0 for a trinomial) is served
+    // by this width.
+    static bool Serves(uint32_t m, uint32_t k) { return (m + 63) / 64 == W && k + 64 < m; }
+
+    // The field of the exponents (Serves must hold), with the carry-less instruction when
+    // `useInstruction` is true and the CPU has it.
+    FixedPBField(uint32_t m, uint32_t k, uint32_t j, uint32_t l, bool useInstruction)
+        : degree(m),
+          termCount(0),
+          instruction(useInstruction && Carryless::InstructionAvailable()) {
+        const uint32_t exponents[4] = {k, j, l, 0};
+        const uint32_t count = l != 0 ? 4 : 2;
+        for (uint32_t n = 0; n < count; ++n) {
+            const uint32_t e = n + 1 == count ? 0 : exponents[n];
+            // t^(64 i) t^-m t^e lands (m - e) bits below word i: `back` words and `shift` bits
+            // up.
+            const uint32_t distance = m - e;
+            wordsBack[n] = (distance + 63) / 64;
+            shifts[n] = (64 - distance % 64) % 64;
+            lowWords[n] = e / 64;
+            lowShifts[n] = e % 64;
+        }
+        termCount = count;
+        chainBits = 0;
+        for (uint32_t v = m - 1; v != 0; v >>= 1) ++chainBits;
+    }
+
+    uint32_t Degree() const { return degree; }
+    bool UsesInstruction() const { return instruction; }
+
+    static Element Zero() { return Element{}; }
+    static Element One() {
+        Element r{};
+        r[0] = 1;
+        return r;
+    }
+
+    static Element Add(const Element& a, const Element& b) {
+        Element r;
+        for (unsigned i = 0; i < W; ++i) r[i] = a[i] ^ b[i];
+        return r;
+    }
+
+    Element Multiply(const Element& a, const Element& b) const {
+        uint64_t c[2 * W];
+        if (instruction) {
+            Carryless::MultiplyInstruction<W>(a.data(), b.data(), c);
+        } else {
+            Carryless::MultiplyPortable<W>(a.data(), b.data(), c);
+        }
+        return Reduce(c);
+    }
+
+    Element Square(const Element& a) const {
+        uint64_t c[2 * W];
+        Carryless::Square<W>(a.data(), c);
+        return Reduce(c);
+    }
+
+    // a^(2^n), n squarings.
+    Element SquareTimes(Element a, uint32_t n) const {
+        for (uint32_t i = 0; i < n; ++i) a = Square(a);
+        return a;
+    }
+
+    // a^(2^m - 2): a^-1, and 0 for 0. x runs through a^(2^k - 1) for the prefixes k of the
+    // binary digits of m - 1, using a^(2^(2k) - 1) = (a^(2^k - 1))^(2^k) a^(2^k - 1).
+    Element Invert(const Element& a) const {
+        Element x = a;
+        uint32_t k = 1;
+        for (uint32_t bit = chainBits - 1; bit-- > 0;) {
+            x = Multiply(SquareTimes(x, k), x);
+            k *= 2;
+            if (((degree - 1) >> bit) & 1) {
+                x = Multiply(Square(x), a);
+                k += 1;
+            }
+        }
+        return Square(x);
+    }
+
+    // All ones when a is zero, else zero.
+    static uint64_t ZeroMask(const Element& a) {
+        uint64_t any = 0;
+        for (unsigned i = 0; i < W; ++i) any |= a[i];
+        return QIRVALE::ZeroMask(any);
+    }
+    static uint64_t EqualMask(const Element& a, const Element& b) { return ZeroMask(Add(a, b)); }
+    // mask ? a : b.
+    static Element Select(uint64_t mask, const Element& a, const Element& b) {
+        Element r;
+        for (unsigned i = 0; i < W; ++i) r[i] = QIRVALE::Select(mask, a[i], b[i]);
+        return r;
+    }
+    static void Swap(uint64_t mask, Element& a, Element& b) {
+        ConditionalSwap(mask, a.data(), b.data(), W);
+    }
+
+  private:
+    // c (2W words, below t^(2m-1)) mod f. Words W .. 2W-1 lie wholly above t^m and are folded
+    // from the top; each lands at least one word lower (m - e > 64), so every word is folded
+    // after everything that lands on it. Then the bits of word W-1 at and above m.
+    Element Reduce(uint64_t* c) const {
+        for (unsigned i = 2 * W - 1; i >= W; --i) {
+            const uint64_t t = c[i];
+            for (uint32_t n = 0; n < termCount; ++n) {
+                const unsigned q = i - wordsBack[n];
+                c[q] ^= t << shifts[n];
+                if (shifts[n] != 0) c[q + 1] ^= t >> (64 - shifts[n]);
+            }
+        }
+        const uint32_t topBit = degree % 64;
+        if (topBit != 0) {
+            const uint64_t t = c[W - 1] >> topBit;
+            c[W - 1] &= (uint64_t(1) << topBit) - 1;
+            for (uint32_t n = 0; n < termCount; ++n) {
+                c[lowWords[n]] ^= t << lowShifts[n];
+                if (lowShifts[n] != 0) c[lowWords[n] + 1] ^= t >> (64 - lowShifts[n]);
+            }
+        }
+        Element r;
+        for (unsigned i = 0; i < W; ++i) r[i] = c[i];
+        return r;
+    }
+
+    uint32_t degree;
+    uint32_t termCount;
+    bool instruction;
+    uint32_t chainBits;  // bit length of m - 1
+    uint32_t wordsBack[4];
+    uint32_t shifts[4];
+    uint32_t lowWords[4];
+    uint32_t lowShifts[4];
+};
+
+}  // namespace QIRVALE
