@@ -140,10 +140,17 @@ void BM_PB_CreatePreSignByScalar(benchmark::State& state) {
     Setup s(false, 101, state.range(1) != 0);
     Bytes e(21, 0);
     switch (state.range(0)) {
-        case 0: e[0] = 0x35, e[1] = 0xA7; break;
-        case 1: e[0] = 1, e[20] = 0x02; break;
-        case 2: std::fill(e.begin(), e.end(), 0xFF), e[20] = 0x03; break;
-        default: e = s.e;
+        case 0:
+            e[0] = 0x35, e[1] = 0xA7;
+            break;
+        case 1:
+            e[0] = 1, e[20] = 0x02;
+            break;
+        case 2:
+            std::fill(e.begin(), e.end(), 0xFF), e[20] = 0x03;
+            break;
+        default:
+            e = s.e;
     }
     Bytes f(s.elementBytes);
     uint16_t code = 0;
