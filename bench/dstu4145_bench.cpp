@@ -1,9 +1,13 @@
 // DSTU 4145 signatures through the exports: key generation, signing, verification and
 // base-point generation in polynomial basis on the recommended curves of degree 163, 257 and
-// 431; scalar multiplication, signing and verification in normal basis at 173 and 431, on the
-// fast path and on the reference path, with field creation at 431. Scalar multiplication of both
-// bases is measured beside them, so the figures read as ratios within one run.
+// 431, each on the fast path (second argument 0) and on the reference path alone (1, the
+// curve's engine detached), so the figures read as ratios within one run; pre-signatures with
+// random numbers of very different length and weight (the fast path takes the same time for
+// all); signing and verification in normal basis at 173 and 431 on both paths, beside the
+// fast path of the polynomial basis at the same degrees; scalar multiplication of both bases
+// and field creation at 431.
 //   ./build/bench/bench/dstu4145_bench
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <stdexcept>
@@ -23,7 +27,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A created curve of one basis with a base point, a key pair, a hash, a random number and a
-// signature, all through the exports; with `referencePath`, the curve's fast path is detached.
+// signature, all through the exports.
 struct Setup {
     bool normalBasis;
     DSTU4145BaseFieldHandle field{};
@@ -43,6 +47,9 @@ struct Setup {
                 QIRVALEDSTU4145ONBSignCurveCreate(&curve, &field, a, b, bLength, n, nLength) != 0) {
                 throw std::runtime_error("ONB curve");
             }
+            if (referencePath) {
+                QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>::UseReferencePath(&curve);
+            }
         } else {
             const PBCurveInfo* info = QIRVALEDSTU4145DataPBCurveInfoPtr(index);
             m = info->m, a = info->coefficientA, b = info->coefficientB, n = info->order;
@@ -51,11 +58,10 @@ struct Setup {
                 QIRVALEDSTU4145PBSignCurveCreate(&curve, &field, a, b, bLength, n, nLength) != 0) {
                 throw std::runtime_error("PB curve");
             }
+            if (referencePath) {
+                QIRVALE::DSTU4145Family<QIRVALE::PBBaseField>::UseReferencePath(&curve);
+            }
         }
-        if (referencePath && onb)
-            QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>::UseReferencePath(&curve);
-        if (referencePath && !onb)
-            QIRVALE::DSTU4145Family<QIRVALE::PBBaseField>::UseReferencePath(&curve);
         elementBytes = (m + 7u) / 8u;
         signatureBytes = QIRVALEDSTU4145PBSignSignMinByteCount(&curve);
         const uint32_t scalarBits = QIRVALEDSTU4145PBSignPrivateKeyGetMaxSizeInBitsByCurve(&curve);
@@ -127,8 +133,45 @@ uint16_t ONBIndex(int64_t m) {
 
 // ---- polynomial basis --------------------------------------------------------------------
 
+// m = 163, 257, 431, each on the fast path (0) and on the reference path (1).
+void BothPaths(benchmark::internal::Benchmark* b) {
+    for (int64_t m : {163, 257, 431}) b->Args({m, 0})->Args({m, 1});
+}
+
+// CreatePreSign at m = 163 with e of 16 bits, 162 bits of low weight (2^161 + 1), 162 bits of
+// high weight (2^162 - 1) and random 162 bits: argument 0 picks e, argument 1 the path.
+void BM_PB_CreatePreSignByScalar(benchmark::State& state) {
+    Setup s(false, 101, state.range(1) != 0);
+    Bytes e(21, 0);
+    switch (state.range(0)) {
+        case 0:
+            e[0] = 0x35, e[1] = 0xA7;
+            break;
+        case 1:
+            e[0] = 1, e[20] = 0x02;
+            break;
+        case 2:
+            std::fill(e.begin(), e.end(), 0xFF), e[20] = 0x03;
+            break;
+        default:
+            e = s.e;
+    }
+    Bytes f(s.elementBytes);
+    uint16_t code = 0;
+    for (auto _ : state) {
+        QIRVALEDSTU4145PBSignCreatePreSign(f.data(), s.elementBytes, &s.curve, s.px.data(),
+                                           s.elementBytes, s.py.data(), s.elementBytes, e.data(),
+                                           uint32_t(e.size()), &code);
+        benchmark::DoNotOptimize(f.data());
+    }
+    if (code != 0) state.SkipWithError("pre-signature refused");
+}
+BENCHMARK(BM_PB_CreatePreSignByScalar)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
 void BM_PB_GeneratePublicKey(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     Bytes qx(s.elementBytes), qy(s.elementBytes);
     uint16_t code = 0;
     for (auto _ : state) {
@@ -138,10 +181,10 @@ void BM_PB_GeneratePublicKey(benchmark::State& state) {
         benchmark::DoNotOptimize(qx.data());
     }
 }
-BENCHMARK(BM_PB_GeneratePublicKey)->Arg(163)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_GeneratePublicKey)->Apply(BothPaths)->Unit(benchmark::kMicrosecond);
 
 void BM_PB_SignHash(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     Bytes signature(s.signatureBytes);
     uint16_t code = 0;
     for (auto _ : state) {
@@ -149,10 +192,10 @@ void BM_PB_SignHash(benchmark::State& state) {
         benchmark::DoNotOptimize(signature.data());
     }
 }
-BENCHMARK(BM_PB_SignHash)->Arg(163)->Arg(173)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_SignHash)->Apply(BothPaths)->Args({173, 0})->Unit(benchmark::kMicrosecond);
 
 void BM_PB_VerifyHash(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     uint8_t verified = 0;
     uint16_t code = 0;
     for (auto _ : state) {
@@ -161,12 +204,12 @@ void BM_PB_VerifyHash(benchmark::State& state) {
     }
     if (verified != 1) state.SkipWithError("signature rejected");
 }
-BENCHMARK(BM_PB_VerifyHash)->Arg(163)->Arg(173)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_VerifyHash)->Apply(BothPaths)->Args({173, 0})->Unit(benchmark::kMicrosecond);
 
 // One successful generation (the quadratic and the order test n P); a random U succeeds about
 // every second (A = 1) or fourth (A = 0) time.
 void BM_PB_CurveGenBasePoint(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     Bytes x(s.elementBytes), y(s.elementBytes);
     uint16_t code = 0;
     for (auto _ : state) {
@@ -174,7 +217,7 @@ void BM_PB_CurveGenBasePoint(benchmark::State& state) {
         benchmark::DoNotOptimize(x.data());
     }
 }
-BENCHMARK(BM_PB_CurveGenBasePoint)->Arg(163)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_CurveGenBasePoint)->Apply(BothPaths)->Unit(benchmark::kMicrosecond);
 
 // ---- scalar multiplication of both bases, as the unit of the figures above -----------------
 
@@ -210,8 +253,14 @@ BENCHMARK(BM_ONB_ScalarMultiply)->Arg(173)->Arg(431)->Unit(benchmark::kMicroseco
 
 // ---- normal basis ------------------------------------------------------------------------
 
+// m = 173 and 431, each on the fast path (0) and on the reference path (1); the fast path is
+// measured against the polynomial basis of the same degree (BM_PB_SignHash/173/0 and /431/0).
+void NormalBasisPaths(benchmark::internal::Benchmark* b) {
+    for (int64_t m : {173, 431}) b->Args({m, 0})->Args({m, 1});
+}
+
 void BM_ONB_SignHash(benchmark::State& state) {
-    Setup s(true, ONBIndex(state.range(0)));
+    Setup s(true, ONBIndex(state.range(0)), state.range(1) != 0);
     Bytes signature(s.signatureBytes);
     uint16_t code = 0;
     for (auto _ : state) {
@@ -219,10 +268,10 @@ void BM_ONB_SignHash(benchmark::State& state) {
         benchmark::DoNotOptimize(signature.data());
     }
 }
-BENCHMARK(BM_ONB_SignHash)->Arg(173)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ONB_SignHash)->Apply(NormalBasisPaths)->Unit(benchmark::kMicrosecond);
 
 void BM_ONB_VerifyHash(benchmark::State& state) {
-    Setup s(true, ONBIndex(state.range(0)));
+    Setup s(true, ONBIndex(state.range(0)), state.range(1) != 0);
     uint8_t verified = 0;
     uint16_t code = 0;
     for (auto _ : state) {
@@ -231,33 +280,7 @@ void BM_ONB_VerifyHash(benchmark::State& state) {
     }
     if (verified != 1) state.SkipWithError("signature rejected");
 }
-BENCHMARK(BM_ONB_VerifyHash)->Arg(173)->Arg(431)->Unit(benchmark::kMicrosecond);
-
-// The normal basis on the reference path (the curve's fast path detached), against which the
-// two above are measured; the fast path is also within twice the polynomial basis of the same
-// degree (BM_PB_SignHash/173 and /431).
-void BM_ONB_SignHashReference(benchmark::State& state) {
-    Setup s(true, ONBIndex(state.range(0)), true);
-    Bytes signature(s.signatureBytes);
-    uint16_t code = 0;
-    for (auto _ : state) {
-        s.Sign(signature.data(), &code);
-        benchmark::DoNotOptimize(signature.data());
-    }
-}
-BENCHMARK(BM_ONB_SignHashReference)->Arg(173)->Arg(431)->Unit(benchmark::kMicrosecond);
-
-void BM_ONB_VerifyHashReference(benchmark::State& state) {
-    Setup s(true, ONBIndex(state.range(0)), true);
-    uint8_t verified = 0;
-    uint16_t code = 0;
-    for (auto _ : state) {
-        s.Verify(&verified, &code);
-        benchmark::DoNotOptimize(verified);
-    }
-    if (verified != 1) state.SkipWithError("signature rejected");
-}
-BENCHMARK(BM_ONB_VerifyHashReference)->Arg(173)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ONB_VerifyHash)->Apply(NormalBasisPaths)->Unit(benchmark::kMicrosecond);
 
 void BM_ONB_BaseFieldCreate(benchmark::State& state) {
     const uint16_t m = uint16_t(state.range(0));

@@ -4,7 +4,6 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #define QIRVALE_HAVE_PCLMUL 1
-#include <immintrin.h>
 #endif
 
 namespace QIRVALE {
@@ -63,53 +62,8 @@ void MultiplyPortable(const uint64_t* a, const uint64_t* b, uint64_t* c) noexcep
     }
 }
 
-#if defined(QIRVALE_HAVE_PCLMUL)
-// Schoolbook: the 128-bit products of each column i + j = k are summed in a register, and
-// column k contributes its low half to word k and its high half to word k + 1.
-namespace {
-
-template <unsigned W>
-__attribute__((target("pclmul,sse2"))) void ProductByInstruction(const uint64_t* a,
-                                                                 const uint64_t* b, uint64_t* c) {
-    __m128i x[W], y[W];
-    for (unsigned i = 0; i < W; ++i) {
-        x[i] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + i));
-        y[i] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b + i));
-    }
-    uint64_t carry = 0;
-    for (unsigned k = 0; k < 2 * W - 1; ++k) {
-        __m128i column = _mm_setzero_si128();
-        const unsigned first = k < W ? 0 : k - W + 1;
-        const unsigned last = k < W ? k : W - 1;
-        for (unsigned i = first; i <= last; ++i) {
-            column = _mm_xor_si128(column, _mm_clmulepi64_si128(x[i], y[k - i], 0x00));
-        }
-        alignas(16) uint64_t halves[2];
-        _mm_store_si128(reinterpret_cast<__m128i*>(halves), column);
-        c[k] = halves[0] ^ carry;
-        carry = halves[1];
-    }
-    c[2 * W - 1] = carry;
-}
-
-}  // namespace
-
-// The target attribute lives on the helper: on a redeclaration it would declare a second
-// version of the function rather than compile this one for the instruction.
-template <unsigned W>
-void MultiplyInstruction(const uint64_t* a, const uint64_t* b, uint64_t* c) noexcept {
-    ProductByInstruction<W>(a, b, c);
-}
-#else
-template <unsigned W>
-void MultiplyInstruction(const uint64_t* a, const uint64_t* b, uint64_t* c) noexcept {
-    MultiplyPortable<W>(a, b, c);
-}
-#endif
-
-#define QIRVALE_CARRYLESS_WIDTH(W)                                                           \
-    template void MultiplyPortable<W>(const uint64_t*, const uint64_t*, uint64_t*) noexcept; \
-    template void MultiplyInstruction<W>(const uint64_t*, const uint64_t*, uint64_t*) noexcept;
+#define QIRVALE_CARRYLESS_WIDTH(W) \
+    template void MultiplyPortable<W>(const uint64_t*, const uint64_t*, uint64_t*) noexcept;
 QIRVALE_CARRYLESS_WIDTH(1)
 QIRVALE_CARRYLESS_WIDTH(2)
 QIRVALE_CARRYLESS_WIDTH(3)

@@ -1,11 +1,12 @@
-// Carry-less multiplication of fixed-size word arrays: the kernel of the word-sized
-// polynomial-basis field (fixed_pb_field.h).
+// Carry-less multiplication of fixed-size word arrays for the word-sized polynomial-basis
+// field (fixed_pb_field.h, fixed_pb_kernels.cpp).
 //
 // Two backends compute the same products. The instruction backend uses PCLMULQDQ (x86 and
-// x86_64, compiled with a target attribute and chosen at run time, so one build serves every
-// CPU); the portable backend multiplies masked operands with ordinary integer multiplications
-// (bits four apart never carry into each other in a 32 x 32-bit product). Neither branches on
-// its operands, indexes memory with them or takes a loop count from them.
+// x86_64, compiled with a target attribute in fixed_pb_kernels.cpp and chosen at run time, so
+// one build serves every CPU); the portable backend here multiplies masked operands with
+// ordinary integer multiplications (bits four apart never carry into each other in a
+// 32 x 32-bit product). Neither branches on its operands, indexes memory with them or takes a
+// loop count from them.
 #pragma once
 
 #include <cstdint>
@@ -19,12 +20,10 @@ constexpr unsigned kMaxWords = 9;
 // Whether this CPU has the carry-less multiply instruction (and this build can use it).
 bool InstructionAvailable() noexcept;
 
-// c[0 .. 2W) = a[0 .. W) * b[0 .. W) over GF(2)[t], for W = 1 .. kMaxWords. c must not overlap
-// a or b. MultiplyInstruction may only be called when InstructionAvailable().
+// c[0 .. 2W) = a[0 .. W) * b[0 .. W) over GF(2)[t], for W = 1 .. kMaxWords, with the portable
+// backend. c must not overlap a or b.
 template <unsigned W>
 void MultiplyPortable(const uint64_t* a, const uint64_t* b, uint64_t* c) noexcept;
-template <unsigned W>
-void MultiplyInstruction(const uint64_t* a, const uint64_t* b, uint64_t* c) noexcept;
 
 // The bits of the low 32 bits of x spread to the even positions of the result (x^2 over
 // GF(2)[t] for a 32-bit x): shifts and masks only.

@@ -3,8 +3,8 @@
 //
 // An element is std::array<uint64_t, W> with W = ceil(m / 64), bit i the coefficient of t^i,
 // always reduced (below t^m). The field is t^m + t^k + 1 or t^m + t^k + t^j + t^l + 1 with
-// m - k > 64, which lets the reduction fold whole words from the top down without a word
-// folding back into itself (every recommended polynomial qualifies). The results are the
+// k < 64, 2k < m and m not a multiple of 64, which lets the reduction fold in two passes of
+// whole-word shifts (every recommended polynomial qualifies). The results are the
 // unique reduced values, so they agree with PBBaseField on reduced operands bit for bit.
 //
 // Every operation runs the same instructions and touches the same addresses whatever the
@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "binfield/carryless.h"
+#include "binfield/fixed_pb_kernels.h"
 #include "frame/constant_time.h"
 
 namespace QIRVALE {
@@ -30,29 +31,19 @@ class FixedPBField {
     static constexpr unsigned kWords = W;
 
     // Whether the field of t^m + t^k (+ t^j + t^l) + 1 (j = l = 0 for a trinomial) is served
-    // by this width.
-    static bool Serves(uint32_t m, uint32_t k) { return (m + 63) / 64 == W && k + 64 < m; }
+    // by this width: m not a multiple of 64 and k below 64 and below m / 2.
+    static bool Serves(uint32_t m, uint32_t k) {
+        return (m + 63) / 64 == W && m % 64 != 0 && k < 64 && 2 * k < m;
+    }
 
     // The field of the exponents (Serves must hold), with the carry-less instruction when
     // `useInstruction` is true and the CPU has it.
     FixedPBField(uint32_t m, uint32_t k, uint32_t j, uint32_t l, bool useInstruction)
         : degree(m),
-          termCount(0),
-          instruction(useInstruction && Carryless::InstructionAvailable()) {
-        const uint32_t exponents[4] = {k, j, l, 0};
-        const uint32_t count = l != 0 ? 4 : 2;
-        for (uint32_t n = 0; n < count; ++n) {
-            const uint32_t e = n + 1 == count ? 0 : exponents[n];
-            // t^(64 i) t^-m t^e lands (m - e) bits below word i: `back` words and `shift` bits
-            // up.
-            const uint32_t distance = m - e;
-            wordsBack[n] = (distance + 63) / 64;
-            shifts[n] = (64 - distance % 64) % 64;
-            lowWords[n] = e / 64;
-            lowShifts[n] = e % 64;
-        }
-        termCount = count;
-        chainBits = 0;
+          shape{m, k, j, l},
+          instruction(useInstruction && Carryless::InstructionAvailable()),
+          kernels(KernelsFor<W>(shape, instruction)),
+          chainBits(0) {
         for (uint32_t v = m - 1; v != 0; v >>= 1) ++chainBits;
     }
 
@@ -73,19 +64,15 @@ class FixedPBField {
     }
 
     Element Multiply(const Element& a, const Element& b) const {
-        uint64_t c[2 * W];
-        if (instruction) {
-            Carryless::MultiplyInstruction<W>(a.data(), b.data(), c);
-        } else {
-            Carryless::MultiplyPortable<W>(a.data(), b.data(), c);
-        }
-        return Reduce(c);
+        Element r;
+        kernels.multiply(a.data(), b.data(), r.data(), shape);
+        return r;
     }
 
     Element Square(const Element& a) const {
-        uint64_t c[2 * W];
-        Carryless::Square<W>(a.data(), c);
-        return Reduce(c);
+        Element r;
+        kernels.square(a.data(), r.data(), shape);
+        return r;
     }
 
     // a^(2^n), n squarings.
@@ -128,40 +115,11 @@ class FixedPBField {
     }
 
   private:
-    // c (2W words, below t^(2m-1)) mod f. Words W .. 2W-1 lie wholly above t^m and are folded
-    // from the top; each lands at least one word lower (m - e > 64), so every word is folded
-    // after everything that lands on it. Then the bits of word W-1 at and above m.
-    Element Reduce(uint64_t* c) const {
-        for (unsigned i = 2 * W - 1; i >= W; --i) {
-            const uint64_t t = c[i];
-            for (uint32_t n = 0; n < termCount; ++n) {
-                const unsigned q = i - wordsBack[n];
-                c[q] ^= t << shifts[n];
-                if (shifts[n] != 0) c[q + 1] ^= t >> (64 - shifts[n]);
-            }
-        }
-        const uint32_t topBit = degree % 64;
-        if (topBit != 0) {
-            const uint64_t t = c[W - 1] >> topBit;
-            c[W - 1] &= (uint64_t(1) << topBit) - 1;
-            for (uint32_t n = 0; n < termCount; ++n) {
-                c[lowWords[n]] ^= t << lowShifts[n];
-                if (lowShifts[n] != 0) c[lowWords[n] + 1] ^= t >> (64 - lowShifts[n]);
-            }
-        }
-        Element r;
-        for (unsigned i = 0; i < W; ++i) r[i] = c[i];
-        return r;
-    }
-
     uint32_t degree;
-    uint32_t termCount;
+    FieldShape shape;
     bool instruction;
+    FieldKernels kernels;
     uint32_t chainBits;  // bit length of m - 1
-    uint32_t wordsBack[4];
-    uint32_t shifts[4];
-    uint32_t lowWords[4];
-    uint32_t lowShifts[4];
 };
 
 }  // namespace QIRVALE

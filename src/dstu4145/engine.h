@@ -16,7 +16,8 @@
 // elements of a polynomial-basis field of the same degree and back; the polynomial basis uses
 // the identity, a normal basis the isomorphism to a polynomial-basis field. It provides:
 //   uint32_t m, k, j, l;   the polynomial-basis field the engine computes in (t^m + t^k + 1
-//                          with j = l = 0, or a pentanomial), m - k > 64;
+//                          with j = l = 0, or a pentanomial), k < 64, 2k < m,
+//                          m not a multiple of 64;
 //   template <unsigned W> void In(const uint64_t* caller, uint64_t* fixed) const;
 //   template <unsigned W> void Out(const uint64_t* fixed, uint64_t* caller) const;
 //                          W words each, bits below m; linear, constant time (no branch or
@@ -72,8 +73,8 @@ class DSTU4145Engine {
 };
 
 // The engine of a created curve, or null where the field, B or n lie outside its domain (a
-// degree above 576 or below 129, a polynomial with m - k <= 64, B of more than m bits or zero,
-// n zero or longer than m + 64 bits).
+// degree above 576 or below 129, a polynomial FixedPBField does not serve, B of more than m bits or
+// zero, n zero or longer than m + 64 bits).
 std::shared_ptr<const DSTU4145Engine> MakeEngineFor(const PBBaseField& field, bool aIsOne,
                                                     const LongIntegerClass& b,
                                                     const LongIntegerClass& order);

@@ -326,7 +326,8 @@ std::shared_ptr<const DSTU4145Engine> MakeEngine(const Basis& policy, bool aIsOn
     const uint32_t m = policy.m;
     const uint32_t words = (m + 63) / 64;
     const uint32_t bBits = b.BitLength(), orderBits = order.BitLength();
-    if (words < 3 || words > Carryless::kMaxWords || policy.k + 64 >= m) return nullptr;
+    if (words < 3 || words > Carryless::kMaxWords) return nullptr;
+    if (m % 64 == 0 || policy.k >= 64 || 2 * policy.k >= m) return nullptr;
     if (bBits == 0 || bBits > m || orderBits < 2 || orderBits > 64 * (words + 1)) return nullptr;
     uint8_t bytes[8 * Carryless::kMaxWords] = {};
     b.ToBytes(bytes, 8 * words, 0);
