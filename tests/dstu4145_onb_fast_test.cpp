@@ -83,20 +83,30 @@ TEST_P(DSTU4145ONBFastPath, EveryExportGivesTheReferenceResults) {
     dstutest::Random& random = fast.random();
     const Bytes& n = record.n;
 
-    // Points: the base point, another point of the curve, (0, sqrt B), off the curve, a
-    // coordinate with bit m set, infinity, a string of 1025 bytes.
-    Point other, zeroX{Bytes(bytes), Bytes(bytes)};
+    // Points: the base point, another point of the curve, T = (0, sqrt B) of order 2, P + T of
+    // order 2n, off the curve, a coordinate with bit m set, infinity, a string of 1025 bytes.
+    Point other, zeroX{Bytes(bytes), Bytes(bytes)}, even{Bytes(bytes), Bytes(bytes)};
     fast.GenerateBasePoint(other.x, other.y);
     uint16_t code = 0;
     ASSERT_EQ(fast.Unpack(zeroX.x.data(), bytes, zeroX.y.data(), bytes, Bytes(bytes), &code), 0u);
+    const auto& curve = *static_cast<const QIRVALE::ONBCurveParameters*>(fast.curve()->parameters);
+    const auto element = [](const Bytes& v) {
+        return QIRVALE::ONBBaseField::ElementFromBytes(v.data(), L(v));
+    };
+    const QIRVALE::ONBAffinePoint sum =
+        QIRVALE::AddPoints(curve, QIRVALE::ONBAffinePoint(element(fast.px), element(fast.py)),
+                           QIRVALE::ONBAffinePoint(element(zeroX.x), element(zeroX.y)));
+    QIRVALE::ONBBaseField::ElementToBytes(sum.x, even.x.data(), bytes);
+    QIRVALE::ONBBaseField::ElementToBytes(sum.y, even.y.data(), bytes);
     const std::vector<Point> points = {{fast.px, fast.py},
                                        other,
                                        zeroX,
+                                       even,
                                        {fast.px, WithBit(fast.py, 0, bytes)},
                                        {WithBit(fast.px, m, bytes), fast.py},
                                        {Bytes(bytes), Bytes(bytes)},
                                        {Padded(fast.px, 1025), fast.py}};
-    // Scalars: random, 1, n - 1, n, n + 1, 0, padded with zero bytes, 1025 bytes.
+    // Scalars: random, 1, n - 1, n, n + 1, 0, padded with zero bytes, 1025 bytes, longer than n.
     const std::vector<Bytes> scalars = {fast.d,
                                         random.NonZeroBits(fast.OrderBits() - 1),
                                         {1},
@@ -105,7 +115,8 @@ TEST_P(DSTU4145ONBFastPath, EveryExportGivesTheReferenceResults) {
                                         dstutest::Plus(n, 1),
                                         {0},
                                         Padded(fast.d, 64),
-                                        Padded(fast.d, 1025)};
+                                        Padded(fast.d, 1025),
+                                        random.NonZeroBits(fast.OrderBits() + 9)};
     const std::vector<Bytes> hashes = {random.BytesOf(32), Bytes(32), {}, random.BytesOf(100)};
 
     for (const Point& p : points) {
@@ -189,7 +200,7 @@ TEST_P(DSTU4145ONBFastPath, EveryExportGivesTheReferenceResults) {
                                          rZero, sIsN, Bytes(good.begin(), good.end() - 1)});
     for (const Bytes& hash : {hashes[0], hashes[1]}) {
         for (const Bytes& signature : signatures) {
-            for (const Point& q : {Point{fast.qx, fast.qy}, zeroX, points[4]}) {
+            for (const Point& q : {Point{fast.qx, fast.qy}, even, points[5]}) {
                 Same("VerifyHash", [&](DSTU4145CurveHandle* c) {
                     Outcome o;
                     o.status =
