@@ -1,8 +1,9 @@
-// The constant-time fast path of the polynomial-basis exports against the kept reference path:
-// the word-sized field (both multiplication backends) against PBBaseField, then every standard
-// curve with one curve on each path, compared export by export on random and edge inputs (keys,
-// pre-signatures, signatures, verification results and codes, short buffers, scalars around n,
-// points of even order, points off the curve, unreduced coordinates).
+// The constant-time fast path of the DSTU 4145 exports against the kept reference path: the
+// word-sized field (both multiplication backends) against PBBaseField, then every standard curve
+// of both bases with one curve on each path, compared export by export on random and edge
+// inputs (keys, pre-signatures, signatures, verification results and codes, short buffers,
+// scalars around n, points of even order, points off the curve, unreduced coordinates, strings
+// too long to read).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "binfield/fixed_pb_field.h"
+#include "binfield/onb_field.h"
 #include "binfield/pb_field.h"
+#include "curve/onb_curve.h"
 #include "curve/pb_curve.h"
 #include "dstu4145/family.h"
 #include "dstu4145_test_helpers.h"
@@ -19,6 +22,7 @@
 namespace {
 
 using dstutest::Bytes;
+using dstutest::L;
 using dstutest::Session;
 using QIRVALE::LongIntegerClass;
 using QIRVALE::PBBaseField;
@@ -91,14 +95,40 @@ std::string Outcome(uint32_t status, uint16_t code, const std::vector<Bytes>& ou
     return s;
 }
 
+// The polynomial-basis curves are 101..110, the normal-basis curves 201..205.
+bool NormalBasis(uint16_t index) {
+    return index > 200;
+}
+
+// P + Q on the curve of `s` by the reference arithmetic; `fast` is true when the curve has its
+// fast path attached.
+template <class Field>
+std::pair<Bytes, Bytes> AddOnCurve(Session& s, const Bytes& px, const Bytes& py, const Bytes& qx,
+                                   const Bytes& qy, bool& fast) {
+    using Point = QIRVALE::AffinePoint<Field>;
+    const auto& curve = *static_cast<const QIRVALE::CurveParameters<Field>*>(s.curve()->parameters);
+    fast = curve.engine != nullptr;
+    const auto element = [](const Bytes& v) { return Field::ElementFromBytes(v.data(), L(v)); };
+    const Point sum =
+        QIRVALE::AddPoints(curve, Point(element(px), element(py)), Point(element(qx), element(qy)));
+    Bytes x(s.ElementBytes()), y(s.ElementBytes());
+    sum.x.ToBytes(x.data(), L(x), 0);
+    sum.y.ToBytes(y.data(), L(y), 0);
+    return {x, y};
+}
+
 // Runs every signature export with the same arguments on two curves, one on each path, and
 // compares what they give.
 class TwoPaths {
   public:
     explicit TwoPaths(uint16_t index)
-        : fast(dstutest::PB(), dstutest::PBRecord(index), index),
-          reference(dstutest::PB(), dstutest::PBRecord(index), index) {
-        QIRVALE::DSTU4145Family<PBBaseField>::UseReferencePath(reference.curve());
+        : fast(Family(index), Record(index), index),
+          reference(Family(index), Record(index), index) {
+        if (NormalBasis(index)) {
+            QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>::UseReferencePath(reference.curve());
+        } else {
+            QIRVALE::DSTU4145Family<PBBaseField>::UseReferencePath(reference.curve());
+        }
         fast.MakeKeys();
         reference.px = fast.px, reference.py = fast.py, reference.d = fast.d;
     }
@@ -139,7 +169,12 @@ class TwoPaths {
         return fastF;
     }
 
-    static uint32_t L(const Bytes& v) { return uint32_t(v.size()); }
+    static const dstutest::Family& Family(uint16_t index) {
+        return NormalBasis(index) ? dstutest::ONB() : dstutest::PB();
+    }
+    static dstutest::CurveRecord Record(uint16_t index) {
+        return NormalBasis(index) ? dstutest::ONBRecord(index) : dstutest::PBRecord(index);
+    }
 
     Session fast, reference;
     std::vector<std::string> fastLog, referenceLog;
@@ -159,16 +194,11 @@ TEST_P(DSTU4145FastPath, EveryExportAgreesWithTheReferencePath) {
     Bytes tx(bytes), ty(bytes);
     uint16_t code = 0;
     ASSERT_EQ(s.Unpack(tx.data(), bytes, ty.data(), bytes, Bytes(bytes, 0), &code), 0u);
-    const auto& curve = *static_cast<const QIRVALE::PBCurveParameters*>(s.curve()->parameters);
-    const QIRVALE::PBAffinePoint sum = QIRVALE::AddPoints(
-        curve,
-        QIRVALE::PBAffinePoint(PBBaseField::ElementFromBytes(s.px.data(), bytes),
-                               PBBaseField::ElementFromBytes(s.py.data(), bytes)),
-        QIRVALE::PBAffinePoint(PBBaseField::ElementFromBytes(tx.data(), bytes),
-                               PBBaseField::ElementFromBytes(ty.data(), bytes)));
-    Bytes ex(bytes), ey(bytes);
-    sum.x.ToBytes(ex.data(), bytes, 0);
-    sum.y.ToBytes(ey.data(), bytes, 0);
+    bool fastPath = false;
+    const auto [ex, ey] = NormalBasis(GetParam())
+                              ? AddOnCurve<QIRVALE::ONBBaseField>(s, s.px, s.py, tx, ty, fastPath)
+                              : AddOnCurve<PBBaseField>(s, s.px, s.py, tx, ty, fastPath);
+    ASSERT_TRUE(fastPath);
     Bytes offX = s.px, offY = s.py;
     offY[0] ^= 1;
     Bytes longX = s.px;
@@ -185,8 +215,10 @@ TEST_P(DSTU4145FastPath, EveryExportAgreesWithTheReferencePath) {
                                         Bytes(bytes, 0),
                                         random.NonZeroBits(bits),
                                         random.NonZeroBits(bits + 9)};
+    Bytes unreadable = s.px;
+    unreadable.resize(1025, 0);  // more than a long integer holds
     const std::vector<std::pair<Bytes, Bytes>> points = {
-        {s.px, s.py}, {ex, ey}, {tx, ty}, {offX, offY}, {longX, s.py}};
+        {s.px, s.py}, {ex, ey}, {tx, ty}, {offX, offY}, {longX, s.py}, {unreadable, s.py}};
     for (std::size_t p = 0; p < points.size(); ++p) {
         for (std::size_t i = 0; i < scalars.size(); ++i) {
             const Bytes& k = scalars[i];
@@ -209,5 +241,6 @@ TEST_P(DSTU4145FastPath, EveryExportAgreesWithTheReferencePath) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StandardCurves, DSTU4145FastPath, ::testing::Range<uint16_t>(101, 111));
+INSTANTIATE_TEST_SUITE_P(NormalBasisCurves, DSTU4145FastPath, ::testing::Range<uint16_t>(201, 206));
 
 }  // namespace
