@@ -155,11 +155,11 @@ class FixedEngine final : public DSTU4145Engine {
         }
         Point q, p;
         if (!ReadPoint(qx, qy, q) || !ReadPoint(px, py, p)) return false;
-        Point sum;
-        if (AddPointsVar(curve, LadderMultiply(curve, p, s, orderBits),
-                         LadderMultiply(curve, q, r, orderBits), sum) != AdditionOutcome::Point) {
-            return false;
-        }
+        // R = s P + r Q in one pass. R at infinity may come from s P = -r Q, or from
+        // s P = r Q of order 2, where AddPoints of the reference path raises: those forged
+        // cases take the reference path.
+        const Point sum = JointMultiplyVar(curve, p, s, q, r, limbs, orderBits);
+        if (Field::ZeroMask(sum.x) != 0 && Field::ZeroMask(sum.y) != 0) return false;
         uint32_t check[kLimbs];
         ScalarOf(curve.field.Multiply(HashElement(hash), sum.x), check);
         bool equal = true;
