@@ -1,4 +1,4 @@
-// DSTU 4145 in polynomial basis: the exports that handle private keys, per-signature random
+// DSTU 4145 in polynomial basis: the exports that make or use private keys, per-signature random
 // numbers and pre-signatures run with those secrets marked undefined, on the curves of degree
 // 163, 257 and 431. Any branch or address that depends on them is a memcheck error. The
 // results are compared with the reference path run on the same, defined, inputs.
@@ -39,9 +39,10 @@ Bytes RunExports(DSTU4145CurveHandle* curve, const Bytes& px, const Bytes& py, B
         ctime_check::Secret(f.data(), f.size());
     }
     const uint32_t dl = uint32_t(d.size()), el = uint32_t(e.size()), fl = uint32_t(f.size());
-    Bytes qx(size), qy(size), fe(size), sig(signatureSize), byPre(signatureSize);
-    uint16_t codes[4] = {};
+    Bytes key(size), qx(size), qy(size), fe(size), sig(signatureSize), byPre(signatureSize);
+    uint16_t codes[5] = {};
     uint8_t valid = 0;
+    QIRVALEDSTU4145PBSignGeneratePrivateKey(key.data(), size, curve, d.data(), dl, &codes[4]);
     QIRVALEDSTU4145PBSignGeneratePublicKey(qx.data(), size, qy.data(), size, curve, px.data(), size,
                                            py.data(), size, d.data(), dl, &codes[0]);
     QIRVALEDSTU4145PBSignVerifyPrivateKey(&valid, curve, px.data(), size, py.data(), size,
@@ -55,7 +56,7 @@ Bytes RunExports(DSTU4145CurveHandle* curve, const Bytes& px, const Bytes& py, B
                                   size, hash.data(), uint32_t(hash.size()), d.data(), dl, e.data(),
                                   el, &codes[3]);
     Bytes all;
-    for (const Bytes* b : {&qx, &qy, &fe, &sig, &byPre})
+    for (const Bytes* b : {&key, &qx, &qy, &fe, &sig, &byPre})
         all.insert(all.end(), b->begin(), b->end());
     all.push_back(valid);
     for (uint16_t c : codes) all.push_back(uint8_t(c));
