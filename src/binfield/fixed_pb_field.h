@@ -17,7 +17,9 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
+#include "binfield/binary_words.h"
 #include "binfield/carryless.h"
 #include "binfield/fixed_pb_kernels.h"
 #include "frame/constant_time.h"
@@ -95,6 +97,40 @@ class FixedPBField {
             }
         }
         return Square(x);
+    }
+
+    // a^-1 (0 for 0) by the extended Euclidean algorithm on words: NOT constant time, for
+    // public data only (verification). r0 = t0 a and r1 = t1 a mod f throughout; each inner
+    // step removes the top term of r0 with a shifted r1.
+    Element InvertVar(const Element& a) const {
+        if (ZeroMask(a) != 0) return Zero();
+        constexpr unsigned kWords = W + 3;  // f has m + 1 bits; slack for shifted writes
+        uint64_t rA[kWords] = {}, rB[kWords] = {}, tA[kWords] = {}, tB[kWords] = {};
+        for (uint32_t e : {shape.m, shape.k, shape.j, shape.l, 0u})
+            rA[e / 64] |= uint64_t(1) << (e % 64);
+        for (unsigned i = 0; i < W; ++i) rB[i] = a[i];
+        tB[0] = 1;
+        uint64_t *r0 = rA, *r1 = rB, *t0 = tA, *t1 = tB;
+        uint32_t d0 = degree + 1, d1 = BinaryWords::BitLength(rB, W), e0 = 0, e1 = 1;
+        for (;;) {
+            const uint32_t rWords = BinaryWords::WordsForBits(d1);
+            const uint32_t tWords = BinaryWords::WordsForBits(e1);
+            while (d0 >= d1) {
+                const uint32_t shift = d0 - d1;
+                BinaryWords::XorShifted(r0, r1, rWords, shift);
+                BinaryWords::XorShifted(t0, t1, tWords, shift);
+                e0 = e0 > e1 + shift ? e0 : e1 + shift;
+                d0 = BinaryWords::BitLength(r0, BinaryWords::WordsForBits(d0));
+            }
+            if (d0 == 0) break;
+            std::swap(r0, r1);
+            std::swap(t0, t1);
+            std::swap(d0, d1);
+            std::swap(e0, e1);
+        }
+        Element r;
+        for (unsigned i = 0; i < W; ++i) r[i] = t1[i];
+        return r;
     }
 
     // All ones when a is zero, else zero.

@@ -93,56 +93,159 @@ FixedPoint<F> LadderMultiply(const FixedCurve<F>& curve, const FixedPoint<F>& p,
     return r;
 }
 
-// The outcome of AddPointsVar: a point, or the case the affine formulas cannot handle.
-enum class AdditionOutcome { Point, DoublingOfXZero, UnequalPointsOfEqualX };
+// ---- variable-time joint multiplication (public data) ---------------------------------------
 
-// P + Q in affine coordinates, public data, exactly as AddPoints of curve.h computes it for
-// points with coordinates below t^m: infinity is (0, 0), P = Q doubles, Q = -P cancels. Where
-// AddPoints raises (doubling a point with x = 0 inverts zero; equal x with neither Q = P nor
-// Q = -P, which no two curve points have), the outcome says so and `sum` is unspecified.
+// A López-Dahab projective point (X / Z, Y / Z^2); Z = 0 is infinity.
 template <class F>
-AdditionOutcome AddPointsVar(const FixedCurve<F>& curve, const FixedPoint<F>& p,
-                             const FixedPoint<F>& q, FixedPoint<F>& sum) {
+struct FixedProjective {
+    typename F::Element X, Y, Z;
+};
+
+// p = 2 p: Z3 = X^2 Z^2, X3 = X^4 + B Z^4, Y3 = (Y^2 + B Z^4 + A Z3) X3 + B Z^4 Z3.
+template <class F>
+void DoubleVar(const FixedCurve<F>& curve, FixedProjective<F>& p) {
+    const F& f = curve.field;
+    if (F::ZeroMask(p.Z) != 0) return;
+    const auto x2 = f.Square(p.X), z2 = f.Square(p.Z);
+    const auto z3 = f.Multiply(x2, z2);
+    const auto bz4 = f.Multiply(curve.b, f.Square(z2));
+    const auto x3 = F::Add(f.Square(x2), bz4);
+    auto y3 = F::Add(f.Square(p.Y), bz4);
+    if (curve.aIsOne) y3 = F::Add(y3, z3);
+    p.Y = F::Add(f.Multiply(y3, x3), f.Multiply(bz4, z3));
+    p.X = x3;
+    p.Z = z3;
+}
+
+// p = p + (x2, y2), the affine point not infinity; doubles when the points are equal.
+template <class F>
+void MixedAddVar(const FixedCurve<F>& curve, FixedProjective<F>& p, const FixedPoint<F>& q) {
+    const F& f = curve.field;
+    if (F::ZeroMask(p.Z) != 0) {
+        p = FixedProjective<F>{q.x, q.y, F::One()};
+        return;
+    }
+    const auto t1 = f.Square(p.Z);
+    const auto t2 = F::Add(f.Multiply(q.y, t1), p.Y);
+    const auto t3 = F::Add(f.Multiply(q.x, p.Z), p.X);
+    if (F::ZeroMask(t3) != 0) {
+        if (F::ZeroMask(t2) != 0) {
+            DoubleVar(curve, p);
+        } else {
+            p.Z = F::Zero();  // p = -q
+        }
+        return;
+    }
+    const auto t4 = f.Multiply(p.Z, t3);
+    const auto t5 = f.Multiply(f.Square(t3), curve.aIsOne ? F::Add(t4, t1) : t4);
+    const auto z3 = f.Square(t4);
+    const auto t6 = f.Multiply(t2, t4);
+    const auto x3 = F::Add(F::Add(f.Square(t2), t5), t6);
+    const auto t7 = F::Add(f.Multiply(q.x, z3), x3);
+    const auto t8 = f.Multiply(F::Add(q.x, q.y), f.Square(z3));
+    p.Y = F::Add(f.Multiply(F::Add(t6, z3), t7), t8);
+    p.X = x3;
+    p.Z = z3;
+}
+
+// Width-4 non-adjacent form of k (limbs of 32 bits, k below 2^bits, limbs <= 20): digits in
+// {0, +-1, +-3, +-5, +-7} with k = sum of digits[i] 2^i; returns the count up to the top
+// non-zero digit (at most bits + 1).
+inline uint32_t RecodeWidth4Var(const uint32_t* k, unsigned limbs, uint32_t bits, int8_t* digits) {
+    uint32_t v[32] = {};
+    for (unsigned i = 0; i < limbs; ++i) v[i] = k[i];
+    uint32_t count = 0;
+    for (uint32_t i = 0; i <= bits; ++i) {
+        int digit = 0;
+        if (v[0] & 1) {
+            digit = int(v[0] & 15);
+            if (digit >= 8) digit -= 16;
+            if (digit > 0) {
+                v[0] -= uint32_t(digit);  // clears the low four bits: no borrow
+            } else {
+                uint64_t carry = uint64_t(-digit);  // v + (-digit) clears them with a carry
+                for (unsigned j = 0; j <= limbs && carry != 0; ++j) {
+                    carry += v[j];
+                    v[j] = uint32_t(carry);
+                    carry >>= 32;
+                }
+            }
+            count = i + 1;
+        }
+        digits[i] = int8_t(digit);
+        for (unsigned j = 0; j < limbs; ++j) v[j] = (v[j] >> 1) | (v[j + 1] << 31);
+        v[limbs] >>= 1;
+    }
+    return count;
+}
+
+// s P + r Q for s, r below 2^bits (limbs of 32 bits) and P, Q on the curve with x != 0, by
+// interleaved width-4 NAF (Straus) in López-Dahab coordinates, with P, 3P, 5P, 7P and the same
+// for Q made affine by one shared inversion. NOT constant time: public data only. The result
+// is the group sum, (0, 0) for infinity.
+template <class F>
+FixedPoint<F> JointMultiplyVar(const FixedCurve<F>& curve, const FixedPoint<F>& p,
+                               const uint32_t* s, const FixedPoint<F>& q, const uint32_t* r,
+                               unsigned limbs, uint32_t bits) {
     using Element = typename F::Element;
     const F& f = curve.field;
-    const auto isInfinity = [](const FixedPoint<F>& v) {
-        return F::ZeroMask(v.x) != 0 && F::ZeroMask(v.y) != 0;
-    };
-    if (isInfinity(p)) {
-        sum = q;
-        return AdditionOutcome::Point;
-    }
-    if (isInfinity(q)) {
-        sum = p;
-        return AdditionOutcome::Point;
-    }
-    Element one = F::One();
-    Element a = F::Zero();
-    if (curve.aIsOne) a = one;
-    if (F::EqualMask(p.x, q.x) != 0) {
-        if (F::EqualMask(p.y, q.y) != 0) {
-            if (F::ZeroMask(p.x) != 0) return AdditionOutcome::DoublingOfXZero;
-            // x3 = x^2 + B / x^2, lambda = x + y / x, y3 = x^2 + lambda x3 + x3.
-            const Element x2 = f.Square(p.x);
-            const Element x3 = F::Add(f.Multiply(curve.b, f.Invert(x2)), x2);
-            const Element lambda = F::Add(f.Multiply(p.y, f.Invert(p.x)), p.x);
-            sum.x = x3;
-            sum.y = F::Add(F::Add(f.Multiply(lambda, x3), x2), x3);
-            return AdditionOutcome::Point;
+    // Odd multiples 1, 3, 5, 7 of both points: 2B made affine, then 3B, 5B, 7B by adding it to
+    // the running odd multiple in projective form.
+    FixedPoint<F> table[2][4];
+    FixedProjective<F> odd[2][3];
+    const FixedPoint<F>* bases[2] = {&p, &q};
+    for (int t = 0; t < 2; ++t) {
+        table[t][0] = *bases[t];
+        FixedProjective<F> twice{bases[t]->x, bases[t]->y, F::One()};
+        DoubleVar(curve, twice);
+        const Element zInverse = f.InvertVar(twice.Z);
+        const FixedPoint<F> twoB{f.Multiply(twice.X, zInverse),
+                                 f.Multiply(twice.Y, f.Square(zInverse))};
+        FixedProjective<F> run{bases[t]->x, bases[t]->y, F::One()};
+        for (int i = 0; i < 3; ++i) {
+            MixedAddVar(curve, run, twoB);  // 2B is not infinity: only x = 0 has order 2
+            odd[t][i] = run;
         }
-        if (F::EqualMask(q.y, F::Add(p.x, p.y)) != 0) {
-            sum = FixedPoint<F>{F::Zero(), F::Zero()};
-            return AdditionOutcome::Point;
-        }
-        return AdditionOutcome::UnequalPointsOfEqualX;
     }
-    // lambda = (yP + yQ) / (xP + xQ); x3 = lambda^2 + lambda + xP + xQ + A;
-    // y3 = lambda (xP + x3) + x3 + yP.
-    const Element lambda = f.Multiply(F::Add(p.y, q.y), f.Invert(F::Add(p.x, q.x)));
-    const Element x3 = F::Add(F::Add(F::Add(f.Square(lambda), lambda), F::Add(p.x, q.x)), a);
-    sum.x = x3;
-    sum.y = F::Add(F::Add(f.Multiply(lambda, F::Add(p.x, x3)), x3), p.y);
-    return AdditionOutcome::Point;
+    // Montgomery's simultaneous inversion of the six Z (a zero Z stays a zero result).
+    Element prefix[6];
+    Element accumulated = F::One();
+    for (int i = 0; i < 6; ++i) {
+        const Element& z = odd[i / 3][i % 3].Z;
+        if (F::ZeroMask(z) == 0) accumulated = f.Multiply(accumulated, z);
+        prefix[i] = accumulated;
+    }
+    Element inverse = f.InvertVar(accumulated);
+    for (int i = 6; i-- > 0;) {
+        const FixedProjective<F>& v = odd[i / 3][i % 3];
+        FixedPoint<F>& out = table[i / 3][i % 3 + 1];
+        if (F::ZeroMask(v.Z) != 0) {
+            out = FixedPoint<F>{F::Zero(), F::Zero()};
+            continue;
+        }
+        const Element zInverse = i == 0 ? inverse : f.Multiply(inverse, prefix[i - 1]);
+        inverse = f.Multiply(inverse, v.Z);
+        out = FixedPoint<F>{f.Multiply(v.X, zInverse), f.Multiply(v.Y, f.Square(zInverse))};
+    }
+    int8_t sDigits[32 * 32 + 1], rDigits[32 * 32 + 1];
+    const uint32_t sCount = RecodeWidth4Var(s, limbs, bits, sDigits);
+    const uint32_t rCount = RecodeWidth4Var(r, limbs, bits, rDigits);
+    FixedProjective<F> sum{F::One(), F::Zero(), F::Zero()};
+    for (uint32_t i = sCount > rCount ? sCount : rCount; i-- > 0;) {
+        DoubleVar(curve, sum);
+        for (int t = 0; t < 2; ++t) {
+            const int digit =
+                t == 0 ? (i < sCount ? sDigits[i] : 0) : (i < rCount ? rDigits[i] : 0);
+            if (digit == 0) continue;
+            FixedPoint<F> addend = table[t][(digit < 0 ? -digit : digit) / 2];
+            if (F::ZeroMask(addend.x) != 0 && F::ZeroMask(addend.y) != 0) continue;  // infinity
+            if (digit < 0) addend.y = F::Add(addend.x, addend.y);
+            MixedAddVar(curve, sum, addend);
+        }
+    }
+    if (F::ZeroMask(sum.Z) != 0) return FixedPoint<F>{F::Zero(), F::Zero()};
+    const Element zInverse = f.InvertVar(sum.Z);
+    return FixedPoint<F>{f.Multiply(sum.X, zInverse), f.Multiply(sum.Y, f.Square(zInverse))};
 }
 
 }  // namespace QIRVALE

@@ -67,7 +67,8 @@ class DSTU4145Engine {
     // SignHash: CreatePreSign and SignHashByPreSign in one call.
     virtual bool Sign(ByteString px, ByteString py, ByteString hash, ByteString d, ByteString e,
                       OutputBytes signature, uint16_t& code) const = 0;
-    // VerifyHash (public data only).
+    // VerifyHash. Every input is public: R = s P + r Q is computed by a variable-time joint
+    // multiplication (JointMultiplyVar), and inverses by a variable-time Euclid.
     virtual bool Verify(ByteString px, ByteString py, ByteString hash, ByteString signature,
                         ByteString qx, ByteString qy, uint16_t& code) const = 0;
 };

@@ -21,8 +21,10 @@
 
 #include "curve/curve.h"
 #include "dstu4145/engine.h"
+#include "dstu4145/fixed_integers.h"
 #include "dstu4145/protocol.h"
 #include "frame/boundary.h"
+#include "frame/constant_time.h"
 #include "frame/exceptions.h"
 #include "frame/memory.h"
 #include "longint/long_integer.h"
@@ -60,6 +62,40 @@ inline uint16_t WriteInteger(const LongIntegerClass& value, uint8_t* out, uint32
     return ResultCodeNone;
 }
 
+// CheckPrivateKeyRandom and WriteInteger in constant time, for a scalar of at most
+// 32 * kMaxLimbs bits: the random number (the private key) is read into fixed limbs.
+inline uint16_t CopyPrivateKey(uint8_t* d, uint32_t dLength, uint32_t bits, ByteString random) {
+    const unsigned limbs = bits == 0 ? 1 : (bits + 31) / 32;
+    uint32_t v[FixedIntegers::kMaxLimbs];
+    uint32_t refusals[2];
+    refusals[0] = FixedIntegers::Load(random.data, random.length, v, limbs, bits);
+    refusals[1] = FixedIntegers::IsZeroMask(v, limbs);
+    uint32_t length = 0;
+    for (uint32_t i = 0; i < 4 * limbs; ++i) {
+        const uint32_t byte = (v[i / 4] >> (8 * (i % 4))) & 0xFF;
+        length = Select(~ZeroMask32(byte), i + 1, length);
+    }
+    // The refusals end the call and concern a random number that does not become a key; the
+    // buffer check depends on the key only for a buffer shorter than bitlen(n) - 1 bits.
+    QIRVALE_DECLASSIFY(refusals, sizeof refusals);
+    uint16_t code = ResultCodeNone;
+    if (refusals[0] != 0) {
+        code = ResultCodeRandomTooLong;
+    } else if (refusals[1] != 0) {
+        code = ResultCodeBadValue;
+    } else {
+        uint32_t fits = uint32_t(((uint64_t(dLength) - length) >> 63) ^ 1);  // dLength >= length
+        QIRVALE_DECLASSIFY(&fits, sizeof fits);
+        if (fits == 0) {
+            code = ResultCodeBufferTooSmall;
+        } else {
+            FixedIntegers::Store(v, limbs, d, dLength);
+        }
+    }
+    SecureWipe(v, sizeof v);
+    return code;
+}
+
 // GeneratePrivateKey of both bases (integers only): the checks of CheckPrivateKeyRandom, then
 // the output size (ResultCodeBufferTooSmall); d is the random number itself.
 inline uint32_t GeneratePrivateKeyExport(uint8_t* d, uint32_t dLength,
@@ -67,6 +103,10 @@ inline uint32_t GeneratePrivateKeyExport(uint8_t* d, uint32_t dLength,
                                          uint32_t randomLength, uint16_t* errorCode) noexcept {
     return GuardedStatus(errorCode, nullptr, [&]() -> uint16_t {
         const LongIntegerClass& order = CreatedOrder(curve);
+        const uint32_t bits = ScalarBitCount(order);
+        if (randomLength <= LongIntegerMaxBytes && bits <= 32 * FixedIntegers::kMaxLimbs) {
+            return CopyPrivateKey(d, dLength, bits, {random, randomLength});
+        }
         const LongIntegerClass r = IntegerFrom({random, randomLength});
         const uint16_t code = CheckPrivateKeyRandom(r, order);
         if (code != ResultCodeNone) return code;

@@ -33,15 +33,16 @@ class FixedEngine final : public DSTU4145Engine {
     // Scalars and integers modulo n: n has at most m + 64 <= 64 (W + 1) bits.
     static constexpr unsigned kLimbs = 2 * W + 2;
 
-    // B in caller bits (below t^m, not zero), n of 2 .. 64 (W + 1) bits in `order` (kLimbs
-    // limbs).
+    // B in caller bits (below t^m, not zero), n odd of 2 .. 64 (W + 1) bits in `order` and
+    // R^2 mod n (R = 2^(32 limbs of n)) in `rSquared` (kLimbs limbs each).
     FixedEngine(const Basis& policy, bool aIsOne, const Element& b, const uint32_t* order,
-                uint32_t bits, bool useInstruction = true)
+                const uint32_t* rSquared, uint32_t bits, bool useInstruction = true)
         : basis(policy),
           curve{Field(policy.m, policy.k, policy.j, policy.l, useInstruction), aIsOne, In(b)},
           orderBits(bits),
           limbs((bits + 31) / 32) {
         for (unsigned i = 0; i < kLimbs; ++i) n[i] = order[i];
+        modulus.Set(order, rSquared, limbs);
         orderBytes = (bits + 7) / 8;
     }
 
@@ -155,11 +156,11 @@ class FixedEngine final : public DSTU4145Engine {
         }
         Point q, p;
         if (!ReadPoint(qx, qy, q) || !ReadPoint(px, py, p)) return false;
-        Point sum;
-        if (AddPointsVar(curve, LadderMultiply(curve, p, s, orderBits),
-                         LadderMultiply(curve, q, r, orderBits), sum) != AdditionOutcome::Point) {
-            return false;
-        }
+        // R = s P + r Q in one pass. R at infinity may come from s P = -r Q, or from
+        // s P = r Q of order 2, where AddPoints of the reference path raises: those forged
+        // cases take the reference path.
+        const Point sum = JointMultiplyVar(curve, p, s, q, r, limbs, orderBits);
+        if (Field::ZeroMask(sum.x) != 0 && Field::ZeroMask(sum.y) != 0) return false;
         uint32_t check[kLimbs];
         ScalarOf(curve.field.Multiply(HashElement(hash), sum.x), check);
         bool equal = true;
@@ -281,7 +282,7 @@ class FixedEngine final : public DSTU4145Engine {
         // r is the first half of the signature.
         QIRVALE_DECLASSIFY(r, sizeof r);
         if (FixedIntegers::IsZeroMask(r, limbs) != 0) return ResultCodeBadValue;
-        FixedIntegers::MultiplyAddMod(secrets.d, r, secrets.e, n, limbs, s);
+        FixedIntegers::MultiplyAddMod(secrets.d, r, secrets.e, modulus, s);
         // s is the second half of the signature.
         QIRVALE_DECLASSIFY(s, sizeof s);
         if (FixedIntegers::IsZeroMask(s, limbs) != 0) return ResultCodeBadValue;
@@ -311,6 +312,7 @@ class FixedEngine final : public DSTU4145Engine {
     Basis basis;
     FixedCurve<Field> curve;
     uint32_t n[kLimbs];
+    FixedIntegers::OddModulus modulus;
     uint32_t orderBits;
     uint32_t orderBytes;
     unsigned limbs;
@@ -329,6 +331,7 @@ std::shared_ptr<const DSTU4145Engine> MakeEngine(const Basis& policy, bool aIsOn
     if (words < 3 || words > Carryless::kMaxWords) return nullptr;
     if (m % 64 == 0 || policy.k >= 64 || 2 * policy.k >= m) return nullptr;
     if (bBits == 0 || bBits > m || orderBits < 2 || orderBits > 64 * (words + 1)) return nullptr;
+    if (!order.TestBit(0)) return nullptr;  // Montgomery reduction needs an odd n
     uint8_t bytes[8 * Carryless::kMaxWords] = {};
     b.ToBytes(bytes, 8 * words, 0);
     uint64_t bWords[Carryless::kMaxWords] = {};
@@ -337,12 +340,18 @@ std::shared_ptr<const DSTU4145Engine> MakeEngine(const Basis& policy, bool aIsOn
     order.ToBytes(orderBytes, sizeof orderBytes, 0);
     uint32_t limbs[FixedIntegers::kMaxLimbs] = {};
     FixedIntegers::Load(orderBytes, sizeof orderBytes, limbs, FixedIntegers::kMaxLimbs, 0);
+    LongIntegerClass rSquared;
+    rSquared.SetBit(64 * ((orderBits + 31) / 32), true);
+    rSquared %= order;
+    rSquared.ToBytes(orderBytes, sizeof orderBytes, 0);
+    uint32_t rSquaredLimbs[FixedIntegers::kMaxLimbs] = {};
+    FixedIntegers::Load(orderBytes, sizeof orderBytes, rSquaredLimbs, FixedIntegers::kMaxLimbs, 0);
     const auto make = [&](auto width) -> std::shared_ptr<const DSTU4145Engine> {
         constexpr unsigned W = decltype(width)::value;
         typename FixedPBField<W>::Element element;
         for (unsigned i = 0; i < W; ++i) element[i] = bWords[i];
-        return std::make_shared<const FixedEngine<Basis, W>>(policy, aIsOne, element, limbs,
-                                                             orderBits, useInstruction);
+        return std::make_shared<const FixedEngine<Basis, W>>(
+            policy, aIsOne, element, limbs, rSquaredLimbs, orderBits, useInstruction);
     };
     switch (words) {
         case 3:

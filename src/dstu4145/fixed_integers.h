@@ -4,13 +4,14 @@
 //
 // Integers are arrays of N 32-bit limbs, least significant first. Every function runs the same
 // instructions for every value: lengths come from N and the caller's (public) byte counts,
-// comparisons give masks (all ones or all zeros), and the reduction modulo n is a bitwise long
-// division with a masked subtraction per bit.
+// comparisons give masks (all ones or all zeros), and the reduction modulo the (odd) n is
+// Montgomery's, with masked final subtractions.
 #pragma once
 
 #include <cstdint>
 
 #include "frame/constant_time.h"
+#include "frame/memory.h"
 
 namespace QIRVALE {
 namespace FixedIntegers {
@@ -63,43 +64,98 @@ inline uint32_t LessMask(const uint32_t* a, const uint32_t* b, unsigned n) {
     return 0u - uint32_t(borrow);
 }
 
-// s = (e + d r) mod modulus for d, r, e, modulus of n limbs (n <= kMaxLimbs, modulus != 0). The sum
-// d r + e is formed in 2n + 1 limbs and divided bit by bit from the top: the remainder doubles,
-// takes in the next bit and loses the modulus where it reaches it, so it stays below the modulus.
-inline void MultiplyAddMod(const uint32_t* d, const uint32_t* r, const uint32_t* e,
-                           const uint32_t* modulus, unsigned n, uint32_t* s) {
-    uint32_t sum[2 * kMaxLimbs + 1] = {};
-    for (unsigned i = 0; i < n; ++i) {
-        uint64_t carry = 0;
-        for (unsigned j = 0; j < n; ++j) {
-            const uint64_t t = uint64_t(d[i]) * r[j] + sum[i + j] + carry;
-            sum[i + j] = uint32_t(t);
-            carry = t >> 32;
+// An odd modulus n of `limbs` limbs with the constants of Montgomery reduction modulo n:
+// -n^-1 mod 2^32 and R^2 mod n for R = 2^(32 limbs). All public.
+struct OddModulus {
+    uint32_t n[kMaxLimbs];
+    uint32_t rSquared[kMaxLimbs];
+    uint32_t inverse;  // -n^-1 mod 2^32
+    unsigned limbs;
+
+    // n (odd) and R^2 mod n; the inverse follows by Newton's iteration (each step doubles the
+    // correct low bits of n^-1, from 3 bits: n n = 1 mod 8 for odd n).
+    void Set(const uint32_t* value, const uint32_t* rSquaredValue, unsigned count) {
+        limbs = count;
+        for (unsigned i = 0; i < kMaxLimbs; ++i) {
+            n[i] = i < count ? value[i] : 0;
+            rSquared[i] = i < count ? rSquaredValue[i] : 0;
         }
-        sum[i + n] = uint32_t(carry);
+        uint32_t x = n[0];
+        for (int i = 0; i < 4; ++i) x *= 2 - n[0] * x;
+        inverse = 0u - x;
+    }
+};
+
+// v = t / R mod n for t of 2 limbs + 2 limbs below 3 n R (Montgomery reduction): each step
+// adds the multiple of n that clears the lowest limb, carrying through every higher limb, and
+// the result (below 4 n) loses n twice by masked subtractions.
+inline void Reduce(uint32_t* t, const OddModulus& m, uint32_t* v) {
+    const unsigned limbs = m.limbs;
+    for (unsigned i = 0; i < limbs; ++i) {
+        const uint32_t q = t[i] * m.inverse;
+        uint64_t carry = 0;
+        for (unsigned j = 0; j < limbs; ++j) {
+            carry += uint64_t(q) * m.n[j] + t[i + j];
+            t[i + j] = uint32_t(carry);
+            carry >>= 32;
+        }
+        for (unsigned j = i + limbs; j < 2 * limbs + 2; ++j) {
+            carry += t[j];
+            t[j] = uint32_t(carry);
+            carry >>= 32;
+        }
+    }
+    uint32_t* high = t + limbs;  // limbs + 2 limbs
+    for (int round = 0; round < 2; ++round) {
+        uint32_t difference[kMaxLimbs + 2];
+        uint64_t borrow = 0;
+        for (unsigned i = 0; i < limbs + 2; ++i) {
+            const uint64_t x = uint64_t(high[i]) - (i < limbs ? m.n[i] : 0) - borrow;
+            difference[i] = uint32_t(x);
+            borrow = x >> 63;
+        }
+        const uint32_t keep = 0u - uint32_t(borrow);  // high < n
+        for (unsigned i = 0; i < limbs + 2; ++i) high[i] = Select(keep, high[i], difference[i]);
+    }
+    for (unsigned i = 0; i < limbs; ++i) v[i] = high[i];
+}
+
+// s = (e + d r) mod n for d and e below R = 2^(32 limbs) and r below n: t = d r + e is below
+// n R + R, its reduction u = t / R mod n, and the Montgomery product of u and R^2 is t mod n.
+inline void MultiplyAddMod(const uint32_t* d, const uint32_t* r, const uint32_t* e,
+                           const OddModulus& m, uint32_t* s) {
+    const unsigned limbs = m.limbs;
+    uint32_t t[2 * kMaxLimbs + 2] = {};
+    for (unsigned i = 0; i < limbs; ++i) {
+        uint64_t carry = 0;
+        for (unsigned j = 0; j < limbs; ++j) {
+            carry += uint64_t(d[i]) * r[j] + t[i + j];
+            t[i + j] = uint32_t(carry);
+            carry >>= 32;
+        }
+        t[i + limbs] = uint32_t(carry);
     }
     uint64_t carry = 0;
-    for (unsigned i = 0; i < 2 * n + 1; ++i) {
-        carry += uint64_t(sum[i]) + (i < n ? e[i] : 0);
-        sum[i] = uint32_t(carry);
+    for (unsigned i = 0; i < 2 * limbs + 2; ++i) {
+        carry += uint64_t(t[i]) + (i < limbs ? e[i] : 0);
+        t[i] = uint32_t(carry);
         carry >>= 32;
     }
-    uint32_t rest[kMaxLimbs + 1] = {};
-    for (unsigned bit = 32 * (2 * n + 1); bit-- > 0;) {
-        // rest = 2 rest + bit; rest < 2 modulus fits n limbs and one more.
-        for (unsigned i = n + 1; i-- > 1;) rest[i] = (rest[i] << 1) | (rest[i - 1] >> 31);
-        rest[0] = (rest[0] << 1) | ((sum[bit / 32] >> (bit % 32)) & 1);
-        uint32_t difference[kMaxLimbs + 1];
-        uint64_t borrow = 0;
-        for (unsigned i = 0; i <= n; ++i) {
-            const uint64_t t = uint64_t(rest[i]) - (i < n ? modulus[i] : 0) - borrow;
-            difference[i] = uint32_t(t);
-            borrow = t >> 63;
+    uint32_t u[kMaxLimbs];
+    Reduce(t, m, u);
+    for (unsigned i = 0; i < 2 * limbs + 2; ++i) t[i] = 0;
+    for (unsigned i = 0; i < limbs; ++i) {
+        uint64_t c = 0;
+        for (unsigned j = 0; j < limbs; ++j) {
+            c += uint64_t(u[i]) * m.rSquared[j] + t[i + j];
+            t[i + j] = uint32_t(c);
+            c >>= 32;
         }
-        const uint32_t keep = 0u - uint32_t(borrow);  // rest < modulus
-        for (unsigned i = 0; i <= n; ++i) rest[i] = Select(keep, rest[i], difference[i]);
+        t[i + limbs] = uint32_t(c);
     }
-    for (unsigned i = 0; i < n; ++i) s[i] = rest[i];
+    Reduce(t, m, s);
+    SecureWipe(t, sizeof t);
+    SecureWipe(u, sizeof u);
 }
 
 }  // namespace FixedIntegers

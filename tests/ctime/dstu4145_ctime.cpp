@@ -1,4 +1,4 @@
-// DSTU 4145: the exports that handle private keys, per-signature random numbers and
+// DSTU 4145: the exports that make or use private keys, per-signature random numbers and
 // pre-signatures run with those secrets marked undefined, on the polynomial-basis curves of
 // degree 163, 257 and 431 and the normal-basis curves of degree 173 and 431. Any branch or
 // address that depends on them is a memcheck error. The results are compared with the
@@ -62,9 +62,10 @@ Bytes RunExports(Curve& c, const Bytes& px, const Bytes& py, Bytes d, Bytes e, c
     }
     const uint32_t dl = uint32_t(d.size()), el = uint32_t(e.size()), fl = uint32_t(f.size());
     DSTU4145CurveHandle* curve = &c.curve;
-    Bytes qx(size), qy(size), fe(size), sig(signatureSize), byPre(signatureSize);
-    uint16_t codes[4] = {};
+    Bytes key(size), qx(size), qy(size), fe(size), sig(signatureSize), byPre(signatureSize);
+    uint16_t codes[5] = {};
     uint8_t valid = 0;
+    c.x.generatePrivateKey(key.data(), size, curve, d.data(), dl, &codes[4]);
     c.x.generatePublicKey(qx.data(), size, qy.data(), size, curve, px.data(), size, py.data(), size,
                           d.data(), dl, &codes[0]);
     c.x.verifyPrivateKey(&valid, curve, px.data(), size, py.data(), size, qx.data(), size,
@@ -77,7 +78,7 @@ Bytes RunExports(Curve& c, const Bytes& px, const Bytes& py, Bytes d, Bytes e, c
     c.x.signHash(sig.data(), signatureSize, curve, px.data(), size, py.data(), size, hash.data(),
                  uint32_t(hash.size()), d.data(), dl, e.data(), el, &codes[3]);
     Bytes all;
-    for (const Bytes* b : {&qx, &qy, &fe, &sig, &byPre})
+    for (const Bytes* b : {&key, &qx, &qy, &fe, &sig, &byPre})
         all.insert(all.end(), b->begin(), b->end());
     all.push_back(valid);
     for (uint16_t c : codes) all.push_back(uint8_t(c));
