@@ -30,6 +30,12 @@
 
 #include <stdint.h>
 
+/* The version of the library this header belongs to (the build checks that it is the
+ * project's version). */
+#define QIRVALE_VERSION_MAJOR 1
+#define QIRVALE_VERSION_MINOR 0
+#define QIRVALE_VERSION_PATCH 0
+
 /* ---------------------------------------------------------------------------------------
  * Linkage and calling convention
  * ------------------------------------------------------------------------------------- */

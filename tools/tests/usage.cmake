@@ -16,6 +16,13 @@ foreach(command ${commands})
   tool(0 ${command} -h OUT out)
   expect_match("${out}" "^usage: qirvale ${command}" "-h of ${command}")
 endforeach()
+# The manual page and the README describe every command.
+file(READ ${CMAKE_CURRENT_LIST_DIR}/../qirvale.1 manual)
+file(READ ${CMAKE_CURRENT_LIST_DIR}/../README.md readme)
+foreach(command ${commands})
+  expect_match("${manual}" "\n\\.BR? (encrypt \", \" )?${command}\n" "${command} in qirvale.1")
+  expect_match("${readme}" "`qirvale ${command}" "${command} in tools/README.md")
+endforeach()
 tool(0 --version OUT out)
 expect_match("${out}" "^qirvale [0-9]+\\.[0-9]+\\.[0-9]+\n$" "version")
 
