@@ -114,7 +114,8 @@ endif()
 # A private key is not shown on a terminal (script gives the tool one).
 find_program(SCRIPT script)
 if(SCRIPT)
-  execute_process(COMMAND ${SCRIPT} -qec "${QIRVALE} keygen --curve 101 --key - --pub tty.pub"
+  string(JOIN " " command ${QIRVALE} keygen --curve 101 --key - --pub tty.pub)
+  execute_process(COMMAND ${SCRIPT} -qec "${command}"
                   /dev/null WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
                   INPUT_FILE /dev/null)
   expect_equal("${status}" 2 "keygen --key - on a terminal")
