@@ -67,7 +67,7 @@ const std::vector<Command>& Commands() {
          "sign --key FILE [--sbox FILE] [--iv HEX] [--out FILE] [--quiet] DOC",
          "Signs the GOST 34.311 hash of DOC (- for standard input) with a private key file\n"
          "and writes a signature file (default: standard output). Warns when the key file is\n"
-         "accessible by others.\n"
+         "accessible by group or others.\n"
          "  --sbox, --iv  hash parameters, as for 'hash'; the signature file records them\n"
          "                when they are not the defaults (the S-box by its digest)\n"
          "  --quiet       no progress display for a large DOC\n",

@@ -34,8 +34,8 @@ PublicKey ReadPublicKey(const std::string& path) {
     return ParsePublicKey(text.view(), DisplayName(path));
 }
 
-// A private key that others may read is no longer private: say so, as ssh does (the
-// signature is still made). Only a file that holds a valid key is worth the warning.
+// A private key that others may read is no longer private: say so (the signature is still
+// made). Only a file that holds a valid key is worth the warning.
 void WarnIfExposed(const std::string& keyPath) {
 #if !defined(_WIN32)
     struct stat status;
@@ -44,8 +44,8 @@ void WarnIfExposed(const std::string& keyPath) {
         return;
     }
     std::fprintf(stderr,
-                 "qirvale: warning: private key file %s is accessible by others (mode %04o); "
-                 "restrict it with chmod 600\n",
+                 "qirvale: warning: private key file %s is accessible by group or others "
+                 "(mode %04o); restrict it with chmod 600\n",
                  keyPath.c_str(), static_cast<unsigned>(status.st_mode & 0777));
 #else
     (void)keyPath;

@@ -128,5 +128,5 @@ file(CHMOD ${WORK}/open.key PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ)
 execute_process(COMMAND ${QIRVALE} sign --key open.key --out open.sig plain.bin
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status ERROR_VARIABLE err)
 expect_equal("${status}" 0 "sign with a readable key")
-expect_equal("${err}" "qirvale: warning: private key file open.key is accessible by others (mode 0640); restrict it with chmod 600\n" "the warning")
+expect_equal("${err}" "qirvale: warning: private key file open.key is accessible by group or others (mode 0640); restrict it with chmod 600\n" "the warning")
 tool(0 verify --pub open.pub --sig open.sig plain.bin)
