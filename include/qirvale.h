@@ -80,12 +80,15 @@ enum QIRVALEResultCode {
     ResultCodeRandomTooLong = 5,
     /** A DSTU 4145 signature is malformed: too short, odd length, or r or s not in 1..n-1. */
     ResultCodeBadSignatureLength = 6,
-    /** An internal failure (capacity exceeded, division by zero, allocation failure,
-     *  failed consistency check) was caught at the boundary. */
+    /** The operation cannot be carried out: an internal failure (capacity exceeded, division
+     *  by zero, allocation failure, failed consistency check) was caught at the boundary; a
+     *  handle holds no created object of the export's basis; or the parameters leave no
+     *  random number that could succeed (drawing again cannot help; see the exports). */
     ResultCodeInternalFailure = 9,
     /** The signature is well formed but does not verify; the status is 0. */
     ResultCodeSignatureMismatch = 90,
-    /** A caller value, or a value derived from it, is outside its valid range. */
+    /** A caller value, or a value derived from it, is outside its valid range. Where the
+     *  export takes a random number, another one may succeed: draw again. */
     ResultCodeBadValue = 99
 };
 
@@ -322,9 +325,11 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ16Long
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ32Long(
     uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t tp, uint16_t tq,
     uint32_t x0, uint32_t c, uint16_t* errorCode);
-/** a = d^((p-1)/q) mod p for the first d >= 2 that gives a != 1 (a = 1 when every d < p - 1
- *  gives 1). p and q are not checked; ResultCodeBadValue when no d up to 1024 gives a != 1
- *  and larger d remain (degenerate p and q), ResultCodeInternalFailure for p = 0 or q = 0. */
+/** a = d^((p-1)/q) mod p for the first d >= 2 that gives a != 1, an element of order q when p
+ *  and q are prime. Codes: ResultCodeInternalFailure for p = 0 or q = 0; ResultCodeBadValue
+ *  when q = 1 or q does not divide p - 1 (no element of order q), when every d < p - 1 gives
+ *  1 (a = 1 is never reported), and when no d up to 1024 gives a != 1 and larger d remain
+ *  (degenerate p and q). Primality of p and q is not checked. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParameterA(
     uint8_t* a, uint32_t aLength, const uint8_t* p, uint32_t pLength, const uint8_t* q,
     uint32_t qLength, uint16_t* errorCode);
@@ -342,7 +347,8 @@ QIRVALEGOST34310SignPrivateKeyGetMaxSizeInBitsByQ(const uint8_t* q, uint32_t qLe
 QIRVALE_API uint32_t QIRVALE_CALL
 QIRVALEGOST34310SignPublicKeyGetMaxSizeInBitsByP(const uint8_t* p, uint32_t pLength);
 /** Accepts the caller's random number as private key x when 0 < x < q (else
- *  ResultCodeBadValue) and writes it. */
+ *  ResultCodeBadValue: draw another; ResultCodeInternalFailure for q = 0 or q = 1, where no
+ *  x exists) and writes it. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePrivateKey(
     uint8_t* x, uint32_t xLength, const uint8_t* q, uint32_t qLength, const uint8_t* random,
     uint32_t randomLength, uint16_t* errorCode);
@@ -351,8 +357,13 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePublicKey(
     uint8_t* y, uint32_t yLength, const uint8_t* p, uint32_t pLength, const uint8_t* a,
     uint32_t aLength, const uint8_t* x, uint32_t xLength, uint16_t* errorCode);
 /** Signs hash H with private key x and per-signature random number k (0 < k < q) into the
- *  64-byte `signature`; H mod q = 0 is signed as H = 1. ResultCodeBadValue for q of more than
- *  256 bits and for an unusable k (draw another); nothing is written then. */
+ *  64-byte `signature`; H mod q = 0 is signed as H = 1. Codes, in order:
+ *  ResultCodeInternalFailure for q of more than 256 bits; ResultCodeBadValue for an unusable
+ *  k (out of range, r = 0 or s = 0: draw another). ResultCodeInternalFailure replaces
+ *  ResultCodeBadValue where no k can succeed: q = 0 or 1 (no k in range), q = 2 (its only
+ *  k = 1 failed), a = 0 mod p (p = 1 among them; r = 0 for every k). Other domain parameters
+ *  on which every k fails (a of order 1, composite p or q) are the caller's to avoid: use
+ *  parameters from the generation exports. Nothing is written on a failure. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignSignHash(
     uint8_t* signature, const uint8_t* p, uint32_t pLength, const uint8_t* q, uint32_t qLength,
     const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength, const uint8_t* x,
