@@ -527,8 +527,11 @@ QIRVALE_API DSTU4145BaseFieldHandle* QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFiel
 /** One function with QIRVALEDSTU4145PBSignBaseFieldSizeOf. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldSizeOf(void);
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldFree(DSTU4145BaseFieldHandle* field);
-/** Creates GF(2^m) in an optimal normal basis of type II. Returns 1 when m has none
- *  (m = 0, m = 4, ...), for m > 8176, or on allocation failure; the handle is then null. */
+/** Creates GF(2^m) in an optimal normal basis of type II, which exists exactly when p = 2m + 1
+ *  is prime and 2 generates the multiplicative group modulo p, or p = 3 (mod 4) and 2 has
+ *  order m modulo p (the standard degrees 173, 179, 191, 233 and 431 qualify). Returns 1 for
+ *  every other m (m = 0, 4, 12, 24, 60, ...), for m > 8176, or on allocation failure; the
+ *  handle is then null. */
 QIRVALE_API uint32_t QIRVALE_CALL
 QIRVALEDSTU4145ONBSignBaseFieldCreate(DSTU4145BaseFieldHandle* field, uint16_t m);
 QIRVALE_API void QIRVALE_CALL

@@ -160,13 +160,14 @@ TEST(DSTU4145ONBHandles, UncreatedDestroyedAndLifecycle) {
 
 TEST(DSTU4145ONBField, CreationFromTheDegree) {
     DSTU4145BaseFieldHandle field{};
-    for (uint16_t m : {0, 4, 8176 + 1, 65535}) {
+    // 12 and 24 give a table of 2m - 1 pairs but no field (25 and 49 are not prime).
+    for (uint16_t m : {0, 4, 12, 24, 8176 + 1, 65535}) {
         field.field = reinterpret_cast<void*>(uintptr_t(0x10));  // overwritten first
         EXPECT_EQ(QIRVALEDSTU4145ONBSignBaseFieldCreate(&field, m), 1u) << m;
         EXPECT_EQ(field.field, nullptr) << m;
         EXPECT_EQ(QIRVALEDSTU4145ONBSignPreSignMaxBitCount(&field), 0u);
     }
-    for (uint16_t m : {1, 2, 3, 5, 12, 173, 179, 191, 233}) {
+    for (uint16_t m : {1, 2, 3, 5, 173, 179, 191, 233}) {
         ASSERT_EQ(QIRVALEDSTU4145ONBSignBaseFieldCreate(&field, m), 0u) << m;
         EXPECT_EQ(QIRVALEDSTU4145ONBSignBaseFieldElementMaxSizeInBitsByField(&field), m);
         EXPECT_EQ(QIRVALEDSTU4145ONBSignCurvePointCoordMaxSizeInBitsByField(&field), m);

@@ -21,8 +21,9 @@ QIRVALE_EXPORT(void) QIRVALEDSTU4145ONBSignBaseFieldFree(DSTU4145BaseFieldHandle
     ONB::BaseFieldFree(field);
 }
 
-// The field of degree m when m has a type II optimal normal basis (the multiplication table
-// has exactly 2m - 1 pairs); status 1 for m = 0, m = 4 and every other degree without one.
+// The field of degree m when m has a type II optimal normal basis
+// (ONBBaseField::HasTypeTwoBasis); status 1 for m = 0, m = 4, m = 12 and every other degree
+// without one.
 QIRVALE_EXPORT(uint32_t)
 QIRVALEDSTU4145ONBSignBaseFieldCreate(DSTU4145BaseFieldHandle* field, uint16_t m) {
     return ONB::BaseFieldCreate(field, [&] { return std::make_unique<QIRVALE::ONBBaseField>(m); });
