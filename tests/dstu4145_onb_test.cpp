@@ -11,6 +11,7 @@
 
 #include "binfield/onb_field.h"
 #include "curve/onb_curve.h"
+#include "dstu4145/family.h"
 #include "dstu4145_family_checks.h"
 #include "dstu4145_test_helpers.h"
 #include "qirvale.h"
@@ -152,7 +153,8 @@ TEST(DSTU4145ONBExports, SharedChecks) {
 }
 
 TEST(DSTU4145ONBHandles, UncreatedDestroyedAndLifecycle) {
-    dstutest::CheckUncreatedHandles(dstutest::ONB(), ONBRecord(201));
+    dstutest::CheckUncreatedHandles(dstutest::ONB(), ONBRecord(201), dstutest::PB(),
+                                    dstutest::PBRecord(101));
     dstutest::CheckLifecycle(dstutest::ONB(), ONBRecord(201));
 }
 
@@ -188,12 +190,14 @@ TEST(DSTU4145ONBField, CurveCoefficientsAndFieldCopy) {
                                                 uint32_t(record.b.size()), record.n.data(),
                                                 uint32_t(record.n.size())),
               0u);
-    const auto* parameters = static_cast<const QIRVALE::ONBCurveParameters*>(curve.parameters);
+    using QIRVALE::Tagged;
+    const QIRVALE::ONBCurveParameters* parameters =
+        &static_cast<const Tagged<QIRVALE::ONBCurveParameters>*>(curve.parameters)->value;
     LongIntegerClass unit;
     for (uint32_t bit = 0; bit < record.m; ++bit) unit.SetBit(bit, true);
     EXPECT_EQ(parameters->a, unit);
     EXPECT_NE(parameters->field.MultiplicationTable(),
-              static_cast<const ONBBaseField*>(field.field)->MultiplicationTable());
+              static_cast<const Tagged<ONBBaseField>*>(field.field)->value.MultiplicationTable());
     EXPECT_EQ(parameters->field.MultiplicationTableLength(), 2u * record.m - 1);
     QIRVALEDSTU4145ONBSignBaseFieldDestroy(&field);
     EXPECT_EQ(parameters->field.Degree(), record.m);

@@ -11,7 +11,8 @@
 
 namespace {
 
-using ONB = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>;
+using ONB = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,
+                                    QIRVALE::ObjectKind::ONBCurve>;
 
 }  // namespace
 
@@ -102,7 +103,7 @@ QIRVALE_EXPORT(uint32_t)
 QIRVALEDSTU4145ONBSignGeneratePrivateKey(uint8_t* d, uint32_t dLength,
                                          const DSTU4145CurveHandle* curve, const uint8_t* random,
                                          uint32_t randomLength, uint16_t* errorCode) {
-    return QIRVALE::GeneratePrivateKeyExport(d, dLength, curve, random, randomLength, errorCode);
+    return ONB::GeneratePrivateKey(d, dLength, curve, random, randomLength, errorCode);
 }
 
 QIRVALE_EXPORT(uint32_t)
