@@ -400,22 +400,24 @@ QIRVALEDSTU4145DataONBCurveInfoPtr(uint16_t curveIndex);
  * returns 1. The same holds for a handle created by the other basis (the handle types are
  * shared, the objects are not): every object a handle points to records its kind, checked
  * before use. Destroy and Free leave a handle of the other basis as it is (release it with
- * its own basis). The kind is wiped when an object is destroyed, so a stale copy of a
- * destroyed handle is refused too, as long as its memory has not been reused. The size
+ * its own basis). The kind is wiped when an object is destroyed, so that a stale copy of a
+ * destroyed handle is refused while its memory has not been reused (passing one remains a
+ * caller error). The size
  * queries that are one function for both bases (PrivateKeyGetMaxSizeInBitsByCurve,
  * SignRandomNumberMaxBitCountByCurve, SignMinByteCount) accept a curve of either basis.
  * Created fields and curves are never modified and may be shared by threads.
  *
  * Random numbers. Code 1 for e and code 99 from GeneratePrivateKey, CreatePreSign,
  * SignHashByPreSign, SignHash and CurveGenBasePoint mean "draw a fresh random number and call
- * again". Where no random number can succeed, those exports answer ResultCodeInternalFailure
- * instead: n = 0 or n = 1 (no d, no e with 0 < e < n), n = 2 when its only e = 1 fails, and a
- * base point with x = 0 (the point at infinity (0, 0), the point (0, sqrt B) of order 2, any
- * (0, y)), all of whose multiples have x = 0. Every other result and code is unchanged. What
- * stays the caller's responsibility: a curve whose n is a large prime and the order of a
- * subgroup (CurveGenBasePoint draws U for ever otherwise), and a base point P that passes
- * CurveVerifyBasePoint; with another P (of small order, off the curve, coordinates of more
- * than m bits) every e may fail for some hashes without being detected.
+ * again". Where the curve or base point leaves no random number that can succeed, the
+ * key and signing exports answer ResultCodeInternalFailure in place of that code: n = 0 or
+ * n = 1 (no d, no e with 0 < e < n), n = 2 when its only e = 1 fails, and a base point with
+ * x = 0 (the point at infinity (0, 0), the point (0, sqrt B) of order 2, any (0, y)), all of
+ * whose multiples have x = 0. These tests stand where the retry code would be given and
+ * change no other result. What stays the caller's responsibility: a curve whose n is a large
+ * prime and the order of a subgroup (CurveGenBasePoint draws U for ever otherwise), and a
+ * base point P that passes CurveVerifyBasePoint; with another P (of small order, off the
+ * curve, coordinates of more than m bits) every e may fail for some hashes, undetected.
  * ------------------------------------------------------------------------------------- */
 
 /** A zero-filled base-field handle, or null (one function with the ONB twin). */
