@@ -23,6 +23,9 @@
 
 namespace {
 
+using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                         QIRVALE::ObjectKind::PBCurve>;
+
 using Bytes = std::vector<uint8_t>;
 
 // A created curve of one basis with a base point, a key pair, a hash, a random number and a
@@ -55,7 +58,7 @@ struct Setup {
                 throw std::runtime_error("PB curve");
             }
             if (referencePath) {
-                QIRVALE::DSTU4145Family<QIRVALE::PBBaseField>::UseReferencePath(&curve);
+                PBFamily::UseReferencePath(&curve);
             }
         }
         elementBytes = (m + 7u) / 8u;
@@ -219,7 +222,9 @@ BENCHMARK(BM_PB_CurveGenBasePoint)->Apply(BothPaths)->Unit(benchmark::kMicroseco
 
 template <class Field>
 void ScalarMultiplyLoop(benchmark::State& state, const Setup& s) {
-    const auto& curve = *static_cast<const QIRVALE::CurveParameters<Field>*>(s.curve.parameters);
+    const auto& curve =
+        static_cast<const QIRVALE::Tagged<QIRVALE::CurveParameters<Field>>*>(s.curve.parameters)
+            ->value;
     const QIRVALE::AffinePoint<Field> p(Field::ElementFromBytes(s.px.data(), s.elementBytes),
                                         Field::ElementFromBytes(s.py.data(), s.elementBytes));
     QIRVALE::LongIntegerClass k;

@@ -18,6 +18,9 @@
 
 namespace {
 
+using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                         QIRVALE::ObjectKind::PBCurve>;
+
 using dstutest::Bytes;
 using dstutest::Session;
 using QIRVALE::LongIntegerClass;
@@ -98,7 +101,7 @@ class TwoPaths {
     explicit TwoPaths(uint16_t index)
         : fast(dstutest::PB(), dstutest::PBRecord(index), index),
           reference(dstutest::PB(), dstutest::PBRecord(index), index) {
-        QIRVALE::DSTU4145Family<PBBaseField>::UseReferencePath(reference.curve());
+        PBFamily::UseReferencePath(reference.curve());
         fast.MakeKeys();
         reference.px = fast.px, reference.py = fast.py, reference.d = fast.d;
     }
@@ -159,7 +162,9 @@ TEST_P(DSTU4145FastPath, EveryExportAgreesWithTheReferencePath) {
     Bytes tx(bytes), ty(bytes);
     uint16_t code = 0;
     ASSERT_EQ(s.Unpack(tx.data(), bytes, ty.data(), bytes, Bytes(bytes, 0), &code), 0u);
-    const auto& curve = *static_cast<const QIRVALE::PBCurveParameters*>(s.curve()->parameters);
+    const auto& curve =
+        static_cast<const QIRVALE::Tagged<QIRVALE::PBCurveParameters>*>(s.curve()->parameters)
+            ->value;
     const QIRVALE::PBAffinePoint sum = QIRVALE::AddPoints(
         curve,
         QIRVALE::PBAffinePoint(PBBaseField::ElementFromBytes(s.px.data(), bytes),

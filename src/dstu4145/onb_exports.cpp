@@ -22,7 +22,8 @@ std::shared_ptr<const DSTU4145Engine> MakeEngineFor(const ONBBaseField&, bool,
 
 namespace {
 
-using ONB = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>;
+using ONB = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,
+                                    QIRVALE::ObjectKind::ONBCurve>;
 
 }  // namespace
 
@@ -32,8 +33,9 @@ QIRVALE_EXPORT(void) QIRVALEDSTU4145ONBSignBaseFieldFree(DSTU4145BaseFieldHandle
     ONB::BaseFieldFree(field);
 }
 
-// The field of degree m when m has a type II optimal normal basis (the multiplication table
-// has exactly 2m - 1 pairs); status 1 for m = 0, m = 4 and every other degree without one.
+// The field of degree m when m has a type II optimal normal basis
+// (ONBBaseField::HasTypeTwoBasis); status 1 for m = 0, m = 4, m = 12 and every other degree
+// without one.
 QIRVALE_EXPORT(uint32_t)
 QIRVALEDSTU4145ONBSignBaseFieldCreate(DSTU4145BaseFieldHandle* field, uint16_t m) {
     return ONB::BaseFieldCreate(field, [&] { return std::make_unique<QIRVALE::ONBBaseField>(m); });
@@ -112,7 +114,7 @@ QIRVALE_EXPORT(uint32_t)
 QIRVALEDSTU4145ONBSignGeneratePrivateKey(uint8_t* d, uint32_t dLength,
                                          const DSTU4145CurveHandle* curve, const uint8_t* random,
                                          uint32_t randomLength, uint16_t* errorCode) {
-    return QIRVALE::GeneratePrivateKeyExport(d, dLength, curve, random, randomLength, errorCode);
+    return ONB::GeneratePrivateKey(d, dLength, curve, random, randomLength, errorCode);
 }
 
 QIRVALE_EXPORT(uint32_t)

@@ -12,6 +12,9 @@
 
 namespace {
 
+using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                         QIRVALE::ObjectKind::PBCurve>;
+
 using Bytes = std::vector<uint8_t>;
 
 struct Curve {
@@ -21,7 +24,7 @@ struct Curve {
         QIRVALEDSTU4145PBSignBaseFieldCreate(&field, info->m, info->k, info->j, info->l);
         QIRVALEDSTU4145PBSignCurveCreate(&curve, &field, info->coefficientA, info->coefficientB,
                                          info->coefficientBLength, info->order, info->orderLength);
-        if (referencePath) QIRVALE::DSTU4145Family<QIRVALE::PBBaseField>::UseReferencePath(&curve);
+        if (referencePath) PBFamily::UseReferencePath(&curve);
     }
     ~Curve() {
         QIRVALEDSTU4145PBSignCurveDestroy(&curve);
