@@ -24,6 +24,11 @@
 
 namespace {
 
+using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                         QIRVALE::ObjectKind::PBCurve>;
+using ONBFamily = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,
+                                          QIRVALE::ObjectKind::ONBCurve>;
+
 using Bytes = std::vector<uint8_t>;
 
 // A created curve of one basis with a base point, a key pair, a hash, a random number and a
@@ -48,7 +53,7 @@ struct Setup {
                 throw std::runtime_error("ONB curve");
             }
             if (referencePath) {
-                QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>::UseReferencePath(&curve);
+                ONBFamily::UseReferencePath(&curve);
             }
         } else {
             const PBCurveInfo* info = QIRVALEDSTU4145DataPBCurveInfoPtr(index);
@@ -59,7 +64,7 @@ struct Setup {
                 throw std::runtime_error("PB curve");
             }
             if (referencePath) {
-                QIRVALE::DSTU4145Family<QIRVALE::PBBaseField>::UseReferencePath(&curve);
+                PBFamily::UseReferencePath(&curve);
             }
         }
         elementBytes = (m + 7u) / 8u;
@@ -223,7 +228,9 @@ BENCHMARK(BM_PB_CurveGenBasePoint)->Apply(BothPaths)->Unit(benchmark::kMicroseco
 
 template <class Field>
 void ScalarMultiplyLoop(benchmark::State& state, const Setup& s) {
-    const auto& curve = *static_cast<const QIRVALE::CurveParameters<Field>*>(s.curve.parameters);
+    const auto& curve =
+        static_cast<const QIRVALE::Tagged<QIRVALE::CurveParameters<Field>>*>(s.curve.parameters)
+            ->value;
     const QIRVALE::AffinePoint<Field> p(Field::ElementFromBytes(s.px.data(), s.elementBytes),
                                         Field::ElementFromBytes(s.py.data(), s.elementBytes));
     QIRVALE::LongIntegerClass k;

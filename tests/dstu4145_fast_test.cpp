@@ -21,6 +21,11 @@
 
 namespace {
 
+using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                         QIRVALE::ObjectKind::PBCurve>;
+using ONBFamily = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,
+                                          QIRVALE::ObjectKind::ONBCurve>;
+
 using dstutest::Bytes;
 using dstutest::L;
 using dstutest::Session;
@@ -106,7 +111,9 @@ template <class Field>
 std::pair<Bytes, Bytes> AddOnCurve(Session& s, const Bytes& px, const Bytes& py, const Bytes& qx,
                                    const Bytes& qy, bool& fast) {
     using Point = QIRVALE::AffinePoint<Field>;
-    const auto& curve = *static_cast<const QIRVALE::CurveParameters<Field>*>(s.curve()->parameters);
+    const auto& curve =
+        static_cast<const QIRVALE::Tagged<QIRVALE::CurveParameters<Field>>*>(s.curve()->parameters)
+            ->value;
     fast = curve.engine != nullptr;
     const auto element = [](const Bytes& v) { return Field::ElementFromBytes(v.data(), L(v)); };
     const Point sum =
@@ -125,9 +132,9 @@ class TwoPaths {
         : fast(Family(index), Record(index), index),
           reference(Family(index), Record(index), index) {
         if (NormalBasis(index)) {
-            QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>::UseReferencePath(reference.curve());
+            ONBFamily::UseReferencePath(reference.curve());
         } else {
-            QIRVALE::DSTU4145Family<PBBaseField>::UseReferencePath(reference.curve());
+            PBFamily::UseReferencePath(reference.curve());
         }
         fast.MakeKeys();
         reference.px = fast.px, reference.py = fast.py, reference.d = fast.d;

@@ -118,7 +118,11 @@ class FixedEngine final : public DSTU4145Engine {
         QIRVALE_DECLASSIFY(&excess, sizeof excess);
         if (excess != 0) return false;
         s.fe = In(s.fe);
-        if (!LoadScalar(d, s.d, 32 * limbs) || !LoadScalar(e, s.e, 32 * limbs)) return false;
+        if (!LoadScalar(d, s.d, 32 * limbs)) return false;
+        if (!RandomInRange(e, s)) {
+            code = ResultCodeBadSeed;
+            return true;
+        }
         code = SignCore(hash, s, signature);
         return true;
     }
@@ -256,14 +260,20 @@ class FixedEngine final : public DSTU4145Engine {
         }
     }
 
-    // F_e = x(e P) for 0 < e < n (else ResultCodeBadSeed); F_e = 0 gives ResultCodeBadValue.
-    uint16_t PreSignCore(const Point& p, ByteString e, Secrets& s) const {
+    // e into s.e; whether 0 < e < n.
+    bool RandomInRange(ByteString e, Secrets& s) const {
         uint32_t bad = FixedIntegers::Load(e.data, e.length, s.e, limbs, orderBits);
         bad |= FixedIntegers::IsZeroMask(s.e, limbs) | ~FixedIntegers::LessMask(s.e, n, limbs);
         // A refusal of e ends the call with ResultCodeBadSeed: it tells only that e is out of
         // range.
         QIRVALE_DECLASSIFY(&bad, sizeof bad);
-        if (bad != 0) return ResultCodeBadSeed;
+        return bad == 0;
+    }
+
+    // F_e = x(e P) for 0 < e < n (else ResultCodeBadSeed); F_e = 0 gives ResultCodeBadValue
+    // (n is odd here, so not 2; P has x != 0).
+    uint16_t PreSignCore(const Point& p, ByteString e, Secrets& s) const {
+        if (!RandomInRange(e, s)) return ResultCodeBadSeed;
         s.fe = LadderMultiply(curve, p, s.e, orderBits).x;
         uint64_t zero = Field::ZeroMask(s.fe);
         // x(e P) = 0 means e P is infinity or of order 2, which no 0 < e < n gives on a base

@@ -15,6 +15,11 @@
 
 namespace {
 
+using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                         QIRVALE::ObjectKind::PBCurve>;
+using ONBFamily = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,
+                                          QIRVALE::ObjectKind::ONBCurve>;
+
 using Bytes = std::vector<uint8_t>;
 
 // A standard curve of either basis (indices 101..110 and 201..205) through its exports.
@@ -32,7 +37,7 @@ struct Curve {
             x.curveCreate(&curve, &field, info->coefficientA, info->coefficientB,
                           info->coefficientBLength, info->order, info->orderLength);
             if (referencePath) {
-                QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>::UseReferencePath(&curve);
+                ONBFamily::UseReferencePath(&curve);
             }
         } else {
             const PBCurveInfo* info = QIRVALEDSTU4145DataPBCurveInfoPtr(index);
@@ -41,7 +46,7 @@ struct Curve {
             x.curveCreate(&curve, &field, info->coefficientA, info->coefficientB,
                           info->coefficientBLength, info->order, info->orderLength);
             if (referencePath) {
-                QIRVALE::DSTU4145Family<QIRVALE::PBBaseField>::UseReferencePath(&curve);
+                PBFamily::UseReferencePath(&curve);
             }
         }
     }
