@@ -4,6 +4,7 @@
 // polynomial-basis curve of the same degree, points of order n onto points of order n, and
 // scalar multiples onto scalar multiples).
 #include <cstdint>
+#include <initializer_list>
 #include <random>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "binfield/onb_field.h"
 #include "binfield/pb_field.h"
 #include "curve/curve.h"
+#include "qirvale.h"
 
 namespace {
 
