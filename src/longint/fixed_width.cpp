@@ -227,19 +227,21 @@ Modulus::Modulus(const Word* m, uint32_t k) : k_(k) {
     Word inverse = m[0];
     for (int i = 0; i < 6; ++i) inverse *= Word(2) - m[0] * inverse;
     mInverse_ = Word(0) - inverse;
-    // Unrolled kernels for the common sizes (256-, 512- and 1024-bit moduli on 64-bit words).
+    // Unrolled kernels for the common sizes: 256-, 512- and 1024-bit moduli on 64-bit words,
+    // 256- and 512-bit moduli on 32-bit words.
+    constexpr uint32_t k256 = 256 / kWordBits, k512 = 512 / kWordBits;
+    constexpr uint32_t k1024 = 1024 / kWordBits <= 16 ? 1024 / kWordBits : 0;
     multiply_ = MontgomeryMultiply<0>;
     square_ = MontgomerySquare<0>;
-    constexpr uint32_t k256 = 256 / kWordBits, k512 = 512 / kWordBits, k1024 = 1024 / kWordBits;
     if (k == k256) {
         multiply_ = MontgomeryMultiply<k256>;
         square_ = MontgomerySquare<k256>;
     } else if (k == k512) {
         multiply_ = MontgomeryMultiply<k512>;
         square_ = MontgomerySquare<k512>;
-    } else if (k == k1024 && k1024 <= 16) {
-        multiply_ = MontgomeryMultiply < k1024 <= 16 ? k1024 : 0 > ;
-        square_ = MontgomerySquare < k1024 <= 16 ? k1024 : 0 > ;
+    } else if (k == k1024) {
+        multiply_ = MontgomeryMultiply<k1024>;
+        square_ = MontgomerySquare<k1024>;
     }
     // R mod m and R^2 mod m = (R mod m) R mod m by long division (m is public).
     Word u[2 * kMaxWords];
