@@ -141,8 +141,15 @@ template <uint32_t K>
 inline void FinalSubtract(Word* r, const Word* t, Word top, const Word* m, uint32_t k,
                           Word* difference) {
     if (K != 0) k = K;
-    const Word borrow = SubtractWords(difference, t, m, k);
+    Word borrow = 0;
+    QIRVALE_UNROLL
+    for (uint32_t j = 0; j < k; ++j) {
+        const DoubleWord d = static_cast<DoubleWord>(t[j]) - m[j] - borrow;
+        difference[j] = static_cast<Word>(d);
+        borrow = static_cast<Word>(d >> kWordBits) & 1;
+    }
     const Word keep = ZeroWordMask(top) & MaskFromBit(borrow);
+    QIRVALE_UNROLL
     for (uint32_t j = 0; j < k; ++j) r[j] = Select(keep, t[j], difference[j]);
 }
 
@@ -321,12 +328,30 @@ void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t ex
 
     // Entry `index`, read by touching every entry under a mask.
     Word selected[kMaxWords];
+    Word masks[1u << kMaxWindow];
     auto select = [&](Word index) {
-        std::memset(selected, 0, k * sizeof(Word));
-        for (uint32_t i = 0; i < entries; ++i) {
-            const Word mask = ZeroWordMask(static_cast<Word>(i) ^ index);
-            const Word* entry = table + i * k;
-            for (uint32_t j = 0; j < k; ++j) selected[j] |= entry[j] & mask;
+        for (uint32_t i = 0; i < entries; ++i)
+            masks[i] = ZeroWordMask(static_cast<Word>(i) ^ index);
+        uint32_t j = 0;
+        for (; j + 4 <= k; j += 4) {  // four words at a time, one mask load per entry
+            Word w0 = 0, w1 = 0, w2 = 0, w3 = 0;
+            for (uint32_t i = 0; i < entries; ++i) {
+                const Word* entry = table + i * k + j;
+                const Word mask = masks[i];
+                w0 |= entry[0] & mask;
+                w1 |= entry[1] & mask;
+                w2 |= entry[2] & mask;
+                w3 |= entry[3] & mask;
+            }
+            selected[j] = w0;
+            selected[j + 1] = w1;
+            selected[j + 2] = w2;
+            selected[j + 3] = w3;
+        }
+        for (; j < k; ++j) {
+            Word word = 0;
+            for (uint32_t i = 0; i < entries; ++i) word |= table[i * k + j] & masks[i];
+            selected[j] = word;
         }
     };
     // Bits low .. low + bits - 1 of the exponent (the positions are public).
@@ -354,6 +379,7 @@ void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t ex
 
     SecureWipe(table, entries * k * sizeof(Word));
     SecureWipe(selected, k * sizeof(Word));
+    SecureWipe(masks, sizeof masks);
     SecureWipe(accumulator, k * sizeof(Word));
 }
 
