@@ -74,8 +74,8 @@ QIRVALEGOST34310SignGeneratePrivateKey(uint8_t* x, uint32_t xLength, const uint8
                                        uint32_t qLength, const uint8_t* random,
                                        uint32_t randomLength, uint16_t* errorCode) {
     return GuardedStatus(errorCode, nullptr, [&] {
-        return GOST34310::GeneratePrivateKey(x, xLength, NumberFromBytes(q, qLength),
-                                             NumberFromBytes(random, randomLength));
+        return GOST34310::GeneratePrivateKey(x, xLength, NumberFromBytes(q, qLength), random,
+                                             randomLength);
     });
 }
 

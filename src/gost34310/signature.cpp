@@ -92,7 +92,7 @@ struct PublicModulus {
 // The secret-dependent words of one key or signature, wiped however the function ends.
 struct SecretWords {
     Word k[kStringWords];
-    Word x[kStringWords];
+    Word x[kStringWords + 1];
     Word xReduced[FixedWidth::kMaxWords];
     Word power[FixedWidth::kMaxWords];
     Word kh[FixedWidth::kMaxWords];
@@ -166,9 +166,30 @@ uint16_t Verify(bool literal, uint8_t* verified, const LongIntegerClass& p,
 }  // namespace
 
 uint16_t GeneratePrivateKey(uint8_t* x, uint32_t xLength, const LongIntegerClass& q,
-                            const LongIntegerClass& random) {
-    if (!InOpenRange(random, q)) return ResultCodeBadValue;
-    return WriteNumber(x, xLength, random);
+                            const uint8_t* random, uint32_t randomLength) {
+    CheckStringLength(randomLength);
+    // 0 < random < q, compared over the longer of the two lengths (q of at most 1024 bytes).
+    const uint32_t qBytes = q.ByteLength();
+    const uint32_t words = WordsForBytes(randomLength > qBytes ? randomLength : qBytes) + 1;
+    uint8_t qString[kStringWords * sizeof(Word)];
+    q.ToBytes(qString, qBytes);
+    Word qw[kStringWords + 1];
+    FixedWidth::LoadBytes(qw, words, qString, qBytes);
+    SecretWords secret;
+    FixedWidth::LoadBytes(secret.x, words, random, randomLength);
+    Word usable =
+        ~FixedWidth::IsZeroMask(secret.x, words) & FixedWidth::LessThanMask(secret.x, qw, words);
+    // Released: whether the random number is usable, which the result code tells anyway.
+    QIRVALE_DECLASSIFY(&usable, sizeof usable);
+    if (usable == 0) return ResultCodeBadValue;
+    // The key fits the buffer when its bytes from xLength on are zero.
+    uint8_t beyond = 0;
+    for (uint32_t j = xLength; j < randomLength; ++j) beyond |= random[j];
+    // Released: whether the buffer holds the key, which the result code tells anyway.
+    QIRVALE_DECLASSIFY(&beyond, sizeof beyond);
+    if (beyond != 0) return ResultCodeBufferTooSmall;
+    FixedWidth::StoreBytes(x, xLength, secret.x, words);
+    return ResultCodeNone;
 }
 
 uint16_t GeneratePublicKey(uint8_t* y, uint32_t yLength, const LongIntegerClass& p,

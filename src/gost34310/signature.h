@@ -33,10 +33,11 @@ constexpr uint32_t SignatureHalfSize = 32;
 // q of more bits than this gives r and s that a signature half cannot hold.
 constexpr uint32_t MaxOrderBits = 8 * SignatureHalfSize;
 
-// The caller's random number becomes the private key x when 0 < x < q (else
-// ResultCodeBadValue); it is neither reduced nor masked.
+// The caller's random number, the little-endian string random[0 .. randomLength), becomes
+// the private key x when 0 < x < q (else ResultCodeBadValue); it is neither reduced nor
+// masked. The checks take the same time for every random number of a given length.
 uint16_t GeneratePrivateKey(uint8_t* x, uint32_t xLength, const LongIntegerClass& q,
-                            const LongIntegerClass& random);
+                            const uint8_t* random, uint32_t randomLength);
 
 // y = a^x mod p (x = 0 gives 1, x = 1 gives a unreduced), x the little-endian string
 // x[0 .. xLength). A string above 1024 bytes raises OutOfMemoryExceptionClass.

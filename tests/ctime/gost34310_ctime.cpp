@@ -1,7 +1,7 @@
-// GOST 34.310 public key generation and signing with the private key x and the random number
-// k marked secret, on the worked examples with a 512-bit and a 1024-bit p: no branch and no
-// memory address may depend on them, and the public keys and signatures must be the known
-// ones.
+// GOST 34.310 private and public key generation and signing with the private key x and the
+// random number k marked secret, on the worked examples with a 512-bit and a 1024-bit p: no
+// branch and no memory address may depend on them, and the keys and signatures must be the
+// known ones.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -21,8 +21,11 @@ int main() {
         const std::string name = e["name"].get<std::string>();
         if (name != "A" && name != "B") continue;
         const Bytes p = HexBytes(e["p"]), q = HexBytes(e["q"]), a = HexBytes(e["a"]);
-        Bytes y(p.size()), signature(64);
-        uint16_t keyCode = 0xFFFF, signatureCode = 0xFFFF;
+        Bytes privateKey(x.size()), y(p.size()), signature(64);
+        uint16_t privateCode = 0xFFFF, keyCode = 0xFFFF, signatureCode = 0xFFFF;
+        uint32_t privateStatus = QIRVALEGOST34310SignGeneratePrivateKey(
+            privateKey.data(), uint32_t(privateKey.size()), q.data(), uint32_t(q.size()), x.data(),
+            uint32_t(x.size()), &privateCode);
         uint32_t keyStatus = QIRVALEGOST34310SignGeneratePublicKey(
             y.data(), uint32_t(y.size()), p.data(), uint32_t(p.size()), a.data(),
             uint32_t(a.size()), x.data(), uint32_t(x.size()), &keyCode);
@@ -30,7 +33,10 @@ int main() {
             signature.data(), p.data(), uint32_t(p.size()), q.data(), uint32_t(q.size()), a.data(),
             uint32_t(a.size()), hash.data(), uint32_t(hash.size()), x.data(), uint32_t(x.size()),
             k.data(), uint32_t(k.size()), &signatureCode);
-        for (auto [data, size] : {std::pair<const void*, size_t>{y.data(), y.size()},
+        for (auto [data, size] : {std::pair<const void*, size_t>{privateKey.data(), x.size()},
+                                  {&privateStatus, sizeof privateStatus},
+                                  {&privateCode, sizeof privateCode},
+                                  {y.data(), y.size()},
                                   {signature.data(), signature.size()},
                                   {&keyStatus, sizeof keyStatus},
                                   {&keyCode, sizeof keyCode},
@@ -38,6 +44,10 @@ int main() {
                                   {&signatureCode, sizeof signatureCode}}) {
             ctime_check::Public(data, size);
         }
+        ctime_check::Public(x.data(), x.size());  // for the comparison only
+        ctime_check::Check(privateStatus == 0 && privateCode == 0 && privateKey == x,
+                           ("private key of example " + name).c_str());
+        ctime_check::Secret(x.data(), x.size());
         ctime_check::Check(keyStatus == 0 && keyCode == 0 && y == HexBytes(e["y"]),
                            ("public key of example " + name).c_str());
         ctime_check::Check(
