@@ -21,8 +21,8 @@ using FixedWidth::WordsForBytes;
 
 // The fixed-width path takes p and q of at most 4080 bits (255 digits), where
 // LongIntegerClass::ModExp computes by Montgomery exponentiation as well and the literal
-// algorithms raise nothing, and x and H strings of at most 510 bytes (255 digits), whose
-// products with numbers below q stay far from the capacity of LongIntegerClass.
+// algorithms raise nothing, and x strings and hash values of at most 510 bytes (255 digits),
+// whose products with numbers below q stay far from the capacity of LongIntegerClass.
 constexpr uint32_t kFixedWidthModulusBits = 4080;
 constexpr uint32_t kFixedWidthStringBytes = 510;
 // Words of the longest string a caller may pass (1024 bytes).
