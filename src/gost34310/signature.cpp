@@ -38,6 +38,11 @@ bool InOpenRange(const LongIntegerClass& value, const LongIntegerClass& q) {
     return !value.IsZero() && value < q;
 }
 
+// Whether q leaves no integer strictly between 0 and q: q = 0 or q = 1.
+bool OrderAdmitsNoNumber(const LongIntegerClass& q) {
+    return q.BitLength() <= 1;
+}
+
 // 2 <= y <= p - 2.
 bool PublicKeyInRange(const LongIntegerClass& y, const LongIntegerClass& p) {
     const LongIntegerClass two(2u);
@@ -181,7 +186,7 @@ uint16_t GeneratePrivateKey(uint8_t* x, uint32_t xLength, const LongIntegerClass
         ~FixedWidth::IsZeroMask(secret.x, words) & FixedWidth::LessThanMask(secret.x, qw, words);
     // Released: whether the random number is usable, which the result code tells anyway.
     QIRVALE_DECLASSIFY(&usable, sizeof usable);
-    if (usable == 0) return ResultCodeBadValue;
+    if (usable == 0) return OrderAdmitsNoNumber(q) ? ResultCodeInternalFailure : ResultCodeBadValue;
     // The key fits the buffer when its bytes from xLength on are zero.
     uint8_t beyond = 0;
     for (uint32_t j = xLength; j < randomLength; ++j) beyond |= random[j];
@@ -215,7 +220,7 @@ uint16_t SignHash(uint8_t* signature, const LongIntegerClass& p, const LongInteg
                   uint32_t xLength, const uint8_t* k, uint32_t kLength) {
     CheckStringLength(xLength);
     CheckStringLength(kLength);
-    if (q.BitLength() > MaxOrderBits) return ResultCodeBadValue;
+    if (q.BitLength() > MaxOrderBits) return ResultCodeInternalFailure;
     const LongIntegerClass h = UsableHash(hash, q);
     if (!FixedWidthBase(p, a) || !FixedWidthOrder(q, h) || xLength > kFixedWidthStringBytes) {
         return Literal::SignHash(signature, p, q, a, hash, NumberFromBytes(x, xLength),
@@ -245,7 +250,11 @@ uint16_t SignHash(uint8_t* signature, const LongIntegerClass& p, const LongInteg
     qm.modulus.Reduce(r, secret.power, pm.words);
     // Released: r is the second half of the signature; r = 0 only refuses this k.
     QIRVALE_DECLASSIFY(r, qWords * sizeof(Word));
-    if (FixedWidth::IsZeroMask(r, qWords) != 0) return ResultCodeBadValue;
+    if (FixedWidth::IsZeroMask(r, qWords) != 0) {
+        // a = 0 (a < p here) gives r = 0 for every k. q is odd here, so q = 2 takes the literal
+        // path, and the other codes of the literal algorithm need no test.
+        return a.IsZero() ? ResultCodeInternalFailure : ResultCodeBadValue;
+    }
 
     // s = (k H + x r) mod q: Montgomery products with H R and r R give k H and x r.
     const uint32_t xWords = xLength == 0 ? 1 : WordsForBytes(xLength);
@@ -282,13 +291,21 @@ uint16_t GeneratePublicKey(uint8_t* y, uint32_t yLength, const LongIntegerClass&
 uint16_t SignHash(uint8_t* signature, const LongIntegerClass& p, const LongIntegerClass& q,
                   const LongIntegerClass& a, const LongIntegerClass& hash,
                   const LongIntegerClass& x, const LongIntegerClass& k) {
-    if (q.BitLength() > MaxOrderBits) return ResultCodeBadValue;
+    if (q.BitLength() > MaxOrderBits) return ResultCodeInternalFailure;
     const LongIntegerClass h = UsableHash(hash, q);
-    if (!InOpenRange(k, q)) return ResultCodeBadValue;
+    if (!InOpenRange(k, q)) {
+        return OrderAdmitsNoNumber(q) ? ResultCodeInternalFailure : ResultCodeBadValue;
+    }
+    // q = 2 has the one k = 1, so its failure is final.
+    const bool onlyK = q == LongIntegerClass(2u);
     const LongIntegerClass r = LongIntegerClass::ModExp(a, k, p).Modulo(q);
-    if (r.IsZero()) return ResultCodeBadValue;
+    if (r.IsZero()) {
+        // a = 0 (mod p), p = 1 among them, makes a^k mod p = 0 and r = 0 for every k.
+        if (onlyK || a.Modulo(p).IsZero()) return ResultCodeInternalFailure;
+        return ResultCodeBadValue;
+    }
     const LongIntegerClass s = (k * h + x * r).Modulo(q);
-    if (s.IsZero()) return ResultCodeBadValue;
+    if (s.IsZero()) return onlyK ? ResultCodeInternalFailure : ResultCodeBadValue;
     s.ToBytes(signature, SignatureHalfSize);
     r.ToBytes(signature + SignatureHalfSize, SignatureHalfSize);
     return ResultCodeNone;

@@ -34,8 +34,9 @@ constexpr uint32_t SignatureHalfSize = 32;
 constexpr uint32_t MaxOrderBits = 8 * SignatureHalfSize;
 
 // The caller's random number, the little-endian string random[0 .. randomLength), becomes
-// the private key x when 0 < x < q (else ResultCodeBadValue); it is neither reduced nor
-// masked. The checks take the same time for every random number of a given length.
+// the private key x when 0 < x < q (else ResultCodeBadValue, or ResultCodeInternalFailure for
+// q <= 1, where no such x exists); it is neither reduced nor masked. The checks take the same
+// time for every random number of a given length.
 uint16_t GeneratePrivateKey(uint8_t* x, uint32_t xLength, const LongIntegerClass& q,
                             const uint8_t* random, uint32_t randomLength);
 
@@ -46,8 +47,11 @@ uint16_t GeneratePublicKey(uint8_t* y, uint32_t yLength, const LongIntegerClass&
 
 // r = (a^k mod p) mod q, s = (x r + k H) mod q, H taken as 1 when H mod q = 0; x and k are
 // little-endian strings (above 1024 bytes: OutOfMemoryExceptionClass, before any check).
-// Checks, in order: q of at most MaxOrderBits bits, 0 < k < q, r != 0, s != 0, each failure
-// ResultCodeBadValue; the caller then supplies another k.
+// Checks, in order: q of at most MaxOrderBits bits (else ResultCodeInternalFailure),
+// 0 < k < q, r != 0, s != 0, each failure ResultCodeBadValue, on which the caller supplies
+// another k. Where no k can succeed, ResultCodeInternalFailure replaces that code: q <= 1 (no
+// k in range), q = 2 (its one k failed), a = 0 (mod p) (r = 0 for every k). Other parameters
+// on which every k fails (a of order 1, p or q not prime) are not detected.
 uint16_t SignHash(uint8_t* signature, const LongIntegerClass& p, const LongIntegerClass& q,
                   const LongIntegerClass& a, const LongIntegerClass& hash, const uint8_t* x,
                   uint32_t xLength, const uint8_t* k, uint32_t kLength);
