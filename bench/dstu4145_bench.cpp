@@ -1,9 +1,12 @@
 // DSTU 4145 signatures through the exports: key generation, signing, verification and
 // base-point generation in polynomial basis on the recommended curves of degree 163, 257 and
-// 431; scalar multiplication, signing and verification in normal basis at 173 and 431, with
-// field creation at 431. Scalar multiplication of both bases is measured beside them, so the
-// figures read as ratios within one run.
+// 431, each on the fast path (second argument 0) and on the reference path alone (1, the
+// curve's engine detached), so the figures read as ratios within one run; pre-signatures with
+// random numbers of very different length and weight (the fast path takes the same time for
+// all); scalar multiplication, signing and verification in normal basis at 173 and 431, with
+// field creation at 431.
 //   ./build/bench/bench/dstu4145_bench
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <stdexcept>
@@ -15,9 +18,13 @@
 #include "binfield/pb_field.h"
 #include "curve/onb_curve.h"
 #include "curve/pb_curve.h"
+#include "dstu4145/family.h"
 #include "qirvale.h"
 
 namespace {
+
+using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                         QIRVALE::ObjectKind::PBCurve>;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -30,7 +37,7 @@ struct Setup {
     uint32_t elementBytes = 0, signatureBytes = 0;
     Bytes u, px, py, d, qx, qy, hash, e, signature;
 
-    Setup(bool onb, uint16_t index) : normalBasis(onb) {
+    Setup(bool onb, uint16_t index, bool referencePath = false) : normalBasis(onb) {
         const uint8_t *b, *n;
         uint32_t bLength, nLength;
         uint16_t m, a;
@@ -49,6 +56,9 @@ struct Setup {
             if (QIRVALEDSTU4145PBSignBaseFieldCreate(&field, m, info->k, info->j, info->l) != 0 ||
                 QIRVALEDSTU4145PBSignCurveCreate(&curve, &field, a, b, bLength, n, nLength) != 0) {
                 throw std::runtime_error("PB curve");
+            }
+            if (referencePath) {
+                PBFamily::UseReferencePath(&curve);
             }
         }
         elementBytes = (m + 7u) / 8u;
@@ -122,8 +132,45 @@ uint16_t ONBIndex(int64_t m) {
 
 // ---- polynomial basis --------------------------------------------------------------------
 
+// m = 163, 257, 431, each on the fast path (0) and on the reference path (1).
+void BothPaths(benchmark::internal::Benchmark* b) {
+    for (int64_t m : {163, 257, 431}) b->Args({m, 0})->Args({m, 1});
+}
+
+// CreatePreSign at m = 163 with e of 16 bits, 162 bits of low weight (2^161 + 1), 162 bits of
+// high weight (2^162 - 1) and random 162 bits: argument 0 picks e, argument 1 the path.
+void BM_PB_CreatePreSignByScalar(benchmark::State& state) {
+    Setup s(false, 101, state.range(1) != 0);
+    Bytes e(21, 0);
+    switch (state.range(0)) {
+        case 0:
+            e[0] = 0x35, e[1] = 0xA7;
+            break;
+        case 1:
+            e[0] = 1, e[20] = 0x02;
+            break;
+        case 2:
+            std::fill(e.begin(), e.end(), 0xFF), e[20] = 0x03;
+            break;
+        default:
+            e = s.e;
+    }
+    Bytes f(s.elementBytes);
+    uint16_t code = 0;
+    for (auto _ : state) {
+        QIRVALEDSTU4145PBSignCreatePreSign(f.data(), s.elementBytes, &s.curve, s.px.data(),
+                                           s.elementBytes, s.py.data(), s.elementBytes, e.data(),
+                                           uint32_t(e.size()), &code);
+        benchmark::DoNotOptimize(f.data());
+    }
+    if (code != 0) state.SkipWithError("pre-signature refused");
+}
+BENCHMARK(BM_PB_CreatePreSignByScalar)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
 void BM_PB_GeneratePublicKey(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     Bytes qx(s.elementBytes), qy(s.elementBytes);
     uint16_t code = 0;
     for (auto _ : state) {
@@ -133,10 +180,10 @@ void BM_PB_GeneratePublicKey(benchmark::State& state) {
         benchmark::DoNotOptimize(qx.data());
     }
 }
-BENCHMARK(BM_PB_GeneratePublicKey)->Arg(163)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_GeneratePublicKey)->Apply(BothPaths)->Unit(benchmark::kMicrosecond);
 
 void BM_PB_SignHash(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     Bytes signature(s.signatureBytes);
     uint16_t code = 0;
     for (auto _ : state) {
@@ -144,10 +191,10 @@ void BM_PB_SignHash(benchmark::State& state) {
         benchmark::DoNotOptimize(signature.data());
     }
 }
-BENCHMARK(BM_PB_SignHash)->Arg(163)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_SignHash)->Apply(BothPaths)->Unit(benchmark::kMicrosecond);
 
 void BM_PB_VerifyHash(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     uint8_t verified = 0;
     uint16_t code = 0;
     for (auto _ : state) {
@@ -156,12 +203,12 @@ void BM_PB_VerifyHash(benchmark::State& state) {
     }
     if (verified != 1) state.SkipWithError("signature rejected");
 }
-BENCHMARK(BM_PB_VerifyHash)->Arg(163)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_VerifyHash)->Apply(BothPaths)->Unit(benchmark::kMicrosecond);
 
 // One successful generation (the quadratic and the order test n P); a random U succeeds about
 // every second (A = 1) or fourth (A = 0) time.
 void BM_PB_CurveGenBasePoint(benchmark::State& state) {
-    Setup s(false, PBIndex(state.range(0)));
+    Setup s(false, PBIndex(state.range(0)), state.range(1) != 0);
     Bytes x(s.elementBytes), y(s.elementBytes);
     uint16_t code = 0;
     for (auto _ : state) {
@@ -169,13 +216,15 @@ void BM_PB_CurveGenBasePoint(benchmark::State& state) {
         benchmark::DoNotOptimize(x.data());
     }
 }
-BENCHMARK(BM_PB_CurveGenBasePoint)->Arg(163)->Arg(257)->Arg(431)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PB_CurveGenBasePoint)->Apply(BothPaths)->Unit(benchmark::kMicrosecond);
 
 // ---- scalar multiplication of both bases, as the unit of the figures above -----------------
 
 template <class Field>
 void ScalarMultiplyLoop(benchmark::State& state, const Setup& s) {
-    const auto& curve = *static_cast<const QIRVALE::CurveParameters<Field>*>(s.curve.parameters);
+    const auto& curve =
+        static_cast<const QIRVALE::Tagged<QIRVALE::CurveParameters<Field>>*>(s.curve.parameters)
+            ->value;
     const QIRVALE::AffinePoint<Field> p(Field::ElementFromBytes(s.px.data(), s.elementBytes),
                                         Field::ElementFromBytes(s.py.data(), s.elementBytes));
     QIRVALE::LongIntegerClass k;

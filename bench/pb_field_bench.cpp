@@ -3,7 +3,9 @@
 //
 //   ./pb_field_bench --benchmark_filter=Multiply
 //
-// Names: <Operation>/<Fast|Reference>/<m>.
+// Names: <Operation>/<Fast|Reference>/<m>; Fixed/<Operation>_<m>/<backend> is the word-sized
+// constant-time field of the signature fast path (backend 1: carry-less instruction, 0:
+// portable).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "binfield/fixed_pb_field.h"
 #include "binfield/pb_field.h"
 #include "binfield/pb_field_reference.h"
 #include "curve/pb_curve.h"
@@ -173,6 +176,36 @@ void Sizes(benchmark::internal::Benchmark* b) {
     for (int m : {163, 257, 431}) b->Arg(m);
 }
 
+// Operation 0 multiplies, 1 squares, 2 inverts in FixedPBField<W>.
+template <unsigned W>
+void FixedOperation(benchmark::State& state, const Setting& s, int operation) {
+    const QIRVALE::FixedPBField<W> field(s.m, s.k, s.j, s.l, state.range(0) != 0);
+    std::mt19937_64 engine(s.m);
+    typename QIRVALE::FixedPBField<W>::Element a, b;
+    for (unsigned i = 0; i < W; ++i) a[i] = engine(), b[i] = engine();
+    a[W - 1] &= (uint64_t(1) << (s.m % 64)) - 1;
+    b[W - 1] &= (uint64_t(1) << (s.m % 64)) - 1;
+    for (auto _ : state) {
+        a = operation == 0   ? field.Multiply(a, b)
+            : operation == 1 ? field.Square(a)
+                             : field.Invert(a);
+        benchmark::DoNotOptimize(a);
+    }
+}
+
+void Fixed(benchmark::State& state, int operation, int m) {
+    if (m == 163) FixedOperation<3>(state, kSettings[0], operation);
+    if (m == 257) FixedOperation<5>(state, kSettings[1], operation);
+    if (m == 431) FixedOperation<7>(state, kSettings[2], operation);
+}
+
+BENCHMARK_CAPTURE(Fixed, Multiply_163, 0, 163)->Arg(1)->Arg(0);
+BENCHMARK_CAPTURE(Fixed, Multiply_257, 0, 257)->Arg(1)->Arg(0);
+BENCHMARK_CAPTURE(Fixed, Multiply_431, 0, 431)->Arg(1)->Arg(0);
+BENCHMARK_CAPTURE(Fixed, Square_163, 1, 163)->Arg(1);
+BENCHMARK_CAPTURE(Fixed, Square_431, 1, 431)->Arg(1);
+BENCHMARK_CAPTURE(Fixed, Invert_163, 2, 163)->Arg(1);
+BENCHMARK_CAPTURE(Fixed, Invert_431, 2, 431)->Arg(1);
 BENCHMARK_TEMPLATE(Multiply, PBBaseField)->Name("Multiply/Fast")->Apply(Sizes);
 BENCHMARK_TEMPLATE(Multiply, PBReferenceField)->Name("Multiply/Reference")->Apply(Sizes);
 BENCHMARK_TEMPLATE(Square, PBBaseField)->Name("Square/Fast")->Apply(Sizes);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "binfield/carryless.h"
 #include "frame/exceptions.h"
 #include "frame/memory.h"
 
@@ -28,17 +29,6 @@ inline uint32_t DigitBits(uint16_t d) {
         d = static_cast<uint16_t>(d >> 1);
     }
     return r;
-}
-
-// The 32 bits of x moved to the even positions of a 64-bit word.
-inline uint64_t Spread32(uint64_t x) {
-    x &= 0xFFFFFFFFull;
-    x = (x | (x << 16)) & 0x0000FFFF0000FFFFull;
-    x = (x | (x << 8)) & 0x00FF00FF00FF00FFull;
-    x = (x | (x << 4)) & 0x0F0F0F0F0F0F0F0Full;
-    x = (x | (x << 2)) & 0x3333333333333333ull;
-    x = (x | (x << 1)) & 0x5555555555555555ull;
-    return x;
 }
 
 // c ^= x * t^position; touches words position / 64 and position / 64 + 1 (the second only
@@ -256,8 +246,8 @@ void MultiplyPolynomials(const uint64_t* a, uint32_t na, const uint64_t* b, uint
 
 void SquarePolynomial(const uint64_t* a, uint32_t na, uint64_t* c) {
     for (uint32_t i = 0; i < na; ++i) {
-        c[2 * i] = Spread32(a[i]);
-        c[2 * i + 1] = Spread32(a[i] >> 32);
+        c[2 * i] = Carryless::Spread32(a[i]);
+        c[2 * i + 1] = Carryless::Spread32(a[i] >> 32);
     }
 }
 

@@ -21,11 +21,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "frame/exceptions.h"
 #include "longint/long_integer.h"
 
 namespace QIRVALE {
+
+class DSTU4145Engine;
 
 // The curve record: coefficients A (the field's Zero or One) and B, and the curve's own copy
 // of the field. A and B are normalised here, so comparing with them later never writes to
@@ -43,6 +46,9 @@ struct CurveParameters {
     Element a;
     Element b;
     Field field;
+    // The fast path of the DSTU 4145 exports on this curve (dstu4145/engine.h), attached when
+    // the curve is created; null where the curve lies outside its domain.
+    std::shared_ptr<const DSTU4145Engine> engine;
 };
 
 template <class Field>

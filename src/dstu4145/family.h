@@ -28,8 +28,11 @@
 #include <utility>
 
 #include "curve/curve.h"
+#include "dstu4145/engine.h"
+#include "dstu4145/fixed_integers.h"
 #include "dstu4145/protocol.h"
 #include "frame/boundary.h"
+#include "frame/constant_time.h"
 #include "frame/exceptions.h"
 #include "frame/memory.h"
 #include "longint/long_integer.h"
@@ -119,6 +122,42 @@ inline uint16_t WriteInteger(const LongIntegerClass& value, uint8_t* out, uint32
     return ResultCodeNone;
 }
 
+// CheckPrivateKeyRandom and WriteInteger in constant time, for a scalar of at most
+// 32 * kMaxLimbs bits: the random number (the private key) is read into fixed limbs. A zero
+// random number gives `zeroCode`.
+inline uint16_t CopyPrivateKey(uint8_t* d, uint32_t dLength, uint32_t bits, ByteString random,
+                               uint16_t zeroCode) {
+    const unsigned limbs = bits == 0 ? 1 : (bits + 31) / 32;
+    uint32_t v[FixedIntegers::kMaxLimbs];
+    uint32_t refusals[2];
+    refusals[0] = FixedIntegers::Load(random.data, random.length, v, limbs, bits);
+    refusals[1] = FixedIntegers::IsZeroMask(v, limbs);
+    uint32_t length = 0;
+    for (uint32_t i = 0; i < 4 * limbs; ++i) {
+        const uint32_t byte = (v[i / 4] >> (8 * (i % 4))) & 0xFF;
+        length = Select(~ZeroMask32(byte), i + 1, length);
+    }
+    // The refusals end the call and concern a random number that does not become a key; the
+    // buffer check depends on the key only for a buffer shorter than bitlen(n) - 1 bits.
+    QIRVALE_DECLASSIFY(refusals, sizeof refusals);
+    uint16_t code = ResultCodeNone;
+    if (refusals[0] != 0) {
+        code = ResultCodeRandomTooLong;
+    } else if (refusals[1] != 0) {
+        code = zeroCode;
+    } else {
+        uint32_t fits = uint32_t(((uint64_t(dLength) - length) >> 63) ^ 1);  // dLength >= length
+        QIRVALE_DECLASSIFY(&fits, sizeof fits);
+        if (fits == 0) {
+            code = ResultCodeBufferTooSmall;
+        } else {
+            FixedIntegers::Store(v, limbs, d, dLength);
+        }
+    }
+    SecureWipe(v, sizeof v);
+    return code;
+}
+
 // The family of one field type, whose field and curve objects carry the kinds given.
 template <class Field, ObjectKind kFieldKind, ObjectKind kCurveKind>
 class DSTU4145Family {
@@ -181,6 +220,8 @@ class DSTU4145Family {
             auto order = std::make_unique<Tagged<LongIntegerClass>>(ObjectKind::CurveOrder,
                                                                     IntegerFrom({n, nLength}));
             order->value.Normalize();
+            parameters->value.engine =
+                MakeEngineFor(*source, a == 1, parameters->value.b, order->value);
             handle->parameters = parameters.release();
             handle->order = order.release();
             return true;
@@ -265,6 +306,12 @@ class DSTU4145Family {
                                       uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->PublicKey({px, pxLength}, {py, pyLength}, {d, dLength},
+                                        {qx, qxLength}, {qy, qyLength}, code)) {
+                return code;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             const LongIntegerClass key = IntegerFrom({d, dLength});
             return WritePoint(PublicKeyOf(curve, p, key), qx, qxLength, qy, qyLength);
@@ -279,6 +326,13 @@ class DSTU4145Family {
                                      uint32_t dLength) noexcept {
         return GuardedSuccess(valid, [&] {
             const Curve& curve = CreatedCurve(handle);
+            bool matches = false;
+            if (curve.engine != nullptr &&
+                curve.engine->PrivateKeyMatches({px, pxLength}, {py, pyLength}, {qx, qxLength},
+                                                {qy, qyLength}, {d, dLength}, matches)) {
+                if (matches) *valid = 1;
+                return true;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             const Element x = Field::ElementFromBytes(qx, qxLength);
             const Element y = Field::ElementFromBytes(qy, qyLength);
@@ -295,6 +349,12 @@ class DSTU4145Family {
                                        uint32_t randomLength, uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, nullptr, [&]() -> uint16_t {
             const LongIntegerClass& order = CreatedOrder(handle);
+            const uint32_t bits = ScalarBitCount(order);
+            if (randomLength <= LongIntegerMaxBytes && bits <= 32 * FixedIntegers::kMaxLimbs) {
+                const uint16_t zeroCode =
+                    OrderAdmitsNoScalar(order) ? ResultCodeInternalFailure : ResultCodeBadValue;
+                return CopyPrivateKey(d, dLength, bits, {random, randomLength}, zeroCode);
+            }
             const LongIntegerClass r = IntegerFrom({random, randomLength});
             const uint16_t code = CheckPrivateKeyRandom(r, order);
             if (code != ResultCodeNone) return code;
@@ -310,10 +370,15 @@ class DSTU4145Family {
                                   uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->PreSign({px, pxLength}, {py, pyLength}, {e, eLength}, {f, fLength},
+                                      code)) {
+                return code;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             Element fe;
-            const uint16_t code =
-                PreSignCore(curve, CreatedOrder(handle), p, IntegerFrom({e, eLength}), fe);
+            code = PreSignCore(curve, CreatedOrder(handle), p, IntegerFrom({e, eLength}), fe);
             if (code != ResultCodeNone) return code;
             return WriteElement(fe, f, fLength);
         });
@@ -330,6 +395,13 @@ class DSTU4145Family {
                                       uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->SignByPreSign({px, pxLength}, {py, pyLength}, {hash, hashLength},
+                                            {d, dLength}, {e, eLength}, {f, fLength},
+                                            {signature, signatureLength}, code)) {
+                return code;
+            }
             const Element fe = Field::ElementFromBytes(f, fLength);
             const LongIntegerClass key = IntegerFrom({d, dLength});
             const LongIntegerClass random = IntegerFrom({e, eLength});
@@ -350,10 +422,16 @@ class DSTU4145Family {
         return GuardedStatus(errorCode, nullptr, [&] {
             const Curve& curve = CreatedCurve(handle);
             const LongIntegerClass& order = CreatedOrder(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine != nullptr &&
+                curve.engine->Sign({px, pxLength}, {py, pyLength}, {hash, hashLength}, {d, dLength},
+                                   {e, eLength}, {signature, signatureLength}, code)) {
+                return code;
+            }
             const Point p = PointFrom<Field>({px, pxLength}, {py, pyLength});
             const LongIntegerClass random = IntegerFrom({e, eLength});
             Element fe;
-            const uint16_t code = PreSignCore(curve, order, p, random, fe);
+            code = PreSignCore(curve, order, p, random, fe);
             if (code != ResultCodeNone) return code;
             return SignCore(curve, order, {hash, hashLength}, IntegerFrom({d, dLength}), random, fe,
                             signature, signatureLength);
@@ -367,12 +445,27 @@ class DSTU4145Family {
                                const uint8_t* qx, uint32_t qxLength, const uint8_t* qy,
                                uint32_t qyLength, uint16_t* errorCode) noexcept {
         return GuardedStatus(errorCode, verified, [&] {
-            const uint16_t code = VerifyCore(
-                CreatedCurve(handle), CreatedOrder(handle), {px, pxLength}, {py, pyLength},
-                {hash, hashLength}, {signature, signatureLength}, {qx, qxLength}, {qy, qyLength});
+            const Curve& curve = CreatedCurve(handle);
+            uint16_t code = ResultCodeNone;
+            if (curve.engine == nullptr ||
+                !curve.engine->Verify({px, pxLength}, {py, pyLength}, {hash, hashLength},
+                                      {signature, signatureLength}, {qx, qxLength}, {qy, qyLength},
+                                      code)) {
+                code = VerifyCore(curve, CreatedOrder(handle), {px, pxLength}, {py, pyLength},
+                                  {hash, hashLength}, {signature, signatureLength}, {qx, qxLength},
+                                  {qy, qyLength});
+            }
             if (code == ResultCodeNone) *verified = 1;
             return code;
         });
+    }
+
+    // Detaches the fast path from a created curve: its exports then run the reference path
+    // alone (for tests and benchmarks that compare the two). Not for curves in use by other
+    // threads.
+    static void UseReferencePath(DSTU4145CurveHandle* handle) {
+        Curve* curve = TaggedValue<Curve>(handle->parameters, kCurveKind);
+        if (curve != nullptr) curve->engine.reset();
     }
 
   private:

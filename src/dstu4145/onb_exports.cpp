@@ -9,6 +9,17 @@
 #include "dstu4145/family.h"
 #include "frame/export.h"
 
+namespace QIRVALE {
+
+// The normal basis has no fast path yet: its exports run the reference path.
+std::shared_ptr<const DSTU4145Engine> MakeEngineFor(const ONBBaseField&, bool,
+                                                    const LongIntegerClass&,
+                                                    const LongIntegerClass&) {
+    return nullptr;
+}
+
+}  // namespace QIRVALE
+
 namespace {
 
 using ONB = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,

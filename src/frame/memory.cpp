@@ -5,6 +5,11 @@
 
 namespace QIRVALE {
 
+namespace {
+// The most WipeStack overwrites in one call.
+constexpr std::size_t kLargestStackWipe = 16384;
+}  // namespace
+
 void SecureWipe(void* block, std::size_t size) noexcept {
     if (block == nullptr || size == 0) return;
     std::memset(block, 0, size);
@@ -15,6 +20,14 @@ void SecureWipe(void* block, std::size_t size) noexcept {
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(block);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
 #endif
+}
+
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
+void WipeStack(std::size_t size) noexcept {
+    unsigned char scratch[kLargestStackWipe];
+    SecureWipe(scratch, size < sizeof scratch ? size : sizeof scratch);
 }
 
 void* AllocateZeroed(std::size_t size) noexcept {
