@@ -183,7 +183,7 @@ void Verify(FuzzInput& in, Caller& call) {
         },
         verified);
     CheckStatus("VerifyHash", status, code,
-                {ResultCodeSignatureOutOfRange, ResultCodeSignatureMismatch});
+                {ResultCodeSignatureOutOfRange, ResultCodeSignatureMismatch, ResultCodeBadValue});
     CheckFlag("VerifyHash", verified.data()[0], status, code);
     const uint8_t* s = signature.data();
     const uint8_t* r = signature.data() + QIRVALE_GOST34310_SIGNATURE_SIZE / 2;
@@ -194,6 +194,20 @@ void Verify(FuzzInput& in, Caller& call) {
                 Compare(s, half, q.data(), q.size()) >= 0) !=
                (code == ResultCodeSignatureOutOfRange)) {
         Finding("VerifyHash gave code %u for r or s against q", code);
+    } else if (code != ResultCodeSignatureOutOfRange) {
+        // A public key outside 2 .. p - 2 is refused: y + 2 > p.
+        std::vector<uint8_t> y2(y.data(), y.data() + y.size());
+        y2.push_back(0);
+        for (size_t i = 0, carry = 2; carry != 0; ++i) {
+            carry += y2[i];
+            y2[i] = uint8_t(carry);
+            carry >>= 8;
+        }
+        if ((BitLength(y.data(), y.size()) < 2 ||
+             Compare(y2.data(), y2.size(), p.data(), p.size()) > 0) !=
+            (code == ResultCodeBadValue)) {
+            Finding("VerifyHash gave code %u for y against p", code);
+        }
     }
 }
 

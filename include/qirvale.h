@@ -358,7 +358,9 @@ QIRVALEGOST34310SignPublicKeyGetMaxSizeInBitsByP(const uint8_t* p, uint32_t pLen
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePrivateKey(
     uint8_t* x, uint32_t xLength, const uint8_t* q, uint32_t qLength, const uint8_t* random,
     uint32_t randomLength, uint16_t* errorCode);
-/** Writes y = a^x mod p. */
+/** Writes y = a^x mod p. For odd p of at most 4080 bits and a < p (the parameters of the
+ *  standard's procedures) the computation takes the same time for every x of a given
+ *  length. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePublicKey(
     uint8_t* y, uint32_t yLength, const uint8_t* p, uint32_t pLength, const uint8_t* a,
     uint32_t aLength, const uint8_t* x, uint32_t xLength, uint16_t* errorCode);
@@ -369,14 +371,20 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePublicKey(
  *  ResultCodeBadValue where no k can succeed: q = 0 or 1 (no k in range), q = 2 (its only
  *  k = 1 failed), a = 0 mod p (p = 1 among them; r = 0 for every k). Other domain parameters
  *  on which every k fails (a of order 1, composite p or q) are the caller's to avoid: use
- *  parameters from the generation exports. Nothing is written on a failure. */
+ *  parameters from the generation exports. Nothing is written on a failure. For odd p of at
+ *  most 4080 bits, a < p, odd q >= 3, and x and H of at most 510 bytes, the computation takes
+ *  the same time for every x and k of given lengths (k read over the bit length of q). */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignSignHash(
     uint8_t* signature, const uint8_t* p, uint32_t pLength, const uint8_t* q, uint32_t qLength,
     const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength, const uint8_t* x,
     uint32_t xLength, const uint8_t* k, uint32_t kLength, uint16_t* errorCode);
 /** Verifies a 64-byte signature against public key y. Accepted: status 0, `*verified` 1.
- *  Rejected: status 0, code ResultCodeSignatureMismatch. r or s out of range: status 1,
- *  ResultCodeSignatureOutOfRange. */
+ *  Rejected: status 0, code ResultCodeSignatureMismatch. Refused, checked in this order: r or
+ *  s out of range 0 < value < q: status 1, ResultCodeSignatureOutOfRange; y outside
+ *  2 .. p - 2: status 1, ResultCodeBadValue (y = 1 would accept a forged signature for any
+ *  message; y = 0, y = p - 1 and y >= p are as unusable). The export does not check that y
+ *  lies in the subgroup of order q (y^q mod p = 1): a caller that takes public keys from
+ *  untrusted sources checks that once per key. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignVerifyHash(
     uint8_t* verified, const uint8_t* p, uint32_t pLength, const uint8_t* q, uint32_t qLength,
     const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength,

@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/boundary.h"
 #include "gost34310/parameter_generation.h"
+#include "gost34310/signature.h"
 #include "longint/long_integer.h"
 #include "qirvale.h"
 #include "support/test_support.h"
@@ -826,6 +828,112 @@ TEST(GOST34310Signature, HashMultipleOfQSignsAsOne) {
         EXPECT_EQ(signature, expected);
     }
     for (const Bytes& hash : {one, e.q, twoQ}) EXPECT_EQ(Verify(d, hash, expected, e.y), kAccepted);
+}
+
+// A public key outside 2 .. p - 2 is refused, after the range checks of r and s. With y = 1
+// the signature r = a mod q, s = H mod q (a^(s/H) = a) would verify for this and, made the same
+// way, for any message.
+TEST(GOST34310Signature, PublicKeysOutsideTwoToPMinusTwoAreRefused) {
+    const Examples& examples = WorkedExamples();
+    const Example& e = ExampleNamed("A");
+    const Domain d = DomainOf(e);
+    const LongIntegerClass p = Number(e.p), q = Number(e.q);
+    Bytes forged = BytesOf(Number(examples.hash) % q, 32), r = BytesOf(Number(e.a) % q, 32);
+    forged.insert(forged.end(), r.begin(), r.end());
+    const Verdict refused{1, ResultCodeBadValue, 0};
+    for (const Bytes& y : {Bytes{}, Bytes{1}, BytesOf(p - LongIntegerClass(1u), 64), e.p,
+                           BytesOf(p + LongIntegerClass(1u), 65), Bytes(1024, 0xFF)}) {
+        EXPECT_EQ(Verify(d, examples.hash, forged, y), refused);
+    }
+    for (const Bytes& y : {Bytes{2}, BytesOf(p - LongIntegerClass(2u), 64)})
+        EXPECT_EQ(Verify(d, examples.hash, forged, y), kRejected);
+    EXPECT_EQ(Verify(d, examples.hash, Bytes(64, 0), Bytes{1}), kOutOfRange);
+    EXPECT_EQ(Verify(DomainOf(e), examples.hash, e.signature, e.y), kAccepted);
+}
+
+// The exports, which take the fixed-width path where the parameters allow it, against the
+// literal algorithms: the same codes and outputs for the worked-example and small domains and
+// for domains that take the literal path (even, tiny or zero p, a >= p, even, zero or wide q),
+// with edge and random keys, random numbers, hashes and output lengths.
+TEST(GOST34310Signature, FixedWidthPathMatchesTheLiteralAlgorithms) {
+    namespace Literal = GOST34310::Literal;
+    auto guarded = [](const std::function<uint16_t()>& call) {
+        try {
+            return call();
+        } catch (...) {
+            return uint16_t(ResultCodeInternalFailure);
+        }
+    };
+    auto minimal = [](const LongIntegerClass& v) { return BytesOf(v, v.ByteLength()); };
+    const Example &a = ExampleNamed("A"), &b = ExampleNamed("B");
+    const LongIntegerClass pA = Number(a.p), qA = Number(a.q), one(1u);
+    const std::vector<Domain> domains{DomainOf(a),
+                                      DomainOf(b),
+                                      DomainOf(ExampleNamed("A'")),
+                                      {Bytes{23}, Bytes{11}, Bytes{4}},
+                                      {BytesOf64(1019), BytesOf64(509), Bytes{4}},
+                                      {Bytes{3}, Bytes{3}, Bytes{2}},
+                                      {Bytes{1}, Bytes{3}, Bytes{0}},
+                                      {Bytes{}, a.q, a.a},
+                                      {minimal(pA + one), a.q, a.a},
+                                      {a.p, a.q, minimal(Number(a.a) + pA)},
+                                      {a.p, a.q, Bytes{}},
+                                      {a.p, minimal(qA + one), a.a},
+                                      {a.p, Bytes{}, a.a},
+                                      {a.p, minimal(qA * qA), a.a}};
+    std::mt19937_64 random(3431095);
+    auto randomBytes = [&](size_t n) {
+        Bytes bytes(n);
+        for (uint8_t& byte : bytes) byte = uint8_t(random());
+        return bytes;
+    };
+    for (const Domain& d : domains) {
+        const LongIntegerClass p = Number(d.p), q = Number(d.q);
+        std::vector<Bytes> numbers{
+            Bytes{},          Bytes{1},        Bytes{2},        d.q,
+            minimal(q + one), randomBytes(16), randomBytes(64), Bytes(40, 0xFF),
+            Bytes(520, 0x11)};
+        if (q > one) {
+            numbers.push_back(minimal(q - one));
+            for (int i = 0; i < 4; ++i) numbers.push_back(RandomBelow(q, random));
+        }
+        for (int trial = 0; trial < 24; ++trial) {
+            const Bytes& x = numbers[random() % numbers.size()];
+            const Bytes& k = numbers[random() % numbers.size()];
+            const Bytes& hash = numbers[random() % numbers.size()];
+            SCOPED_TRACE(testing::Message()
+                         << "p " << qirvale_test::ToHex(d.p) << " q " << qirvale_test::ToHex(d.q)
+                         << " x " << x.size() << " k " << k.size() << " trial " << trial);
+            const uint32_t yLength = uint32_t(d.p.size()) - (trial % 5 == 0 && !d.p.empty());
+            Bytes y(yLength, 0xA5), yLiteral(y), signature(64, 0xA5), signatureLiteral(signature);
+            uint16_t code = 0;
+            QIRVALEGOST34310SignGeneratePublicKey(
+                y.data(), yLength, d.p.data(), uint32_t(d.p.size()), d.a.data(),
+                uint32_t(d.a.size()), x.data(), uint32_t(x.size()), &code);
+            EXPECT_EQ(code, guarded([&] {
+                          return Literal::GeneratePublicKey(yLiteral.data(), yLength, p,
+                                                            Number(d.a), Number(x));
+                      }));
+            EXPECT_EQ(y, yLiteral);
+            Sign(d, hash, x, k, signature.data(), &code);
+            EXPECT_EQ(code, guarded([&] {
+                          return Literal::SignHash(signatureLiteral.data(), p, q, Number(d.a),
+                                                   Number(hash), Number(x), Number(k));
+                      }));
+            EXPECT_EQ(signature, signatureLiteral);
+            // The signature just made (or a random one) under this key, this hash or another.
+            if (code != ResultCodeNone) signature = randomBytes(64);
+            const Bytes& checked = trial % 3 == 0 ? numbers[random() % numbers.size()] : hash;
+            const Verdict verdict = Verify(d, checked, signature, y);
+            Verdict literal{0, 0, 0};
+            literal.code = guarded([&] {
+                return Literal::VerifyHash(&literal.verified, p, q, Number(d.a), Number(checked),
+                                           signature.data(), Number(y));
+            });
+            literal.status = QIRVALE::StatusOf(literal.code);
+            EXPECT_EQ(verdict, literal);
+        }
+    }
 }
 
 TEST(GOST34310Signature, OrderWiderThanTheSignatureIsRefused) {

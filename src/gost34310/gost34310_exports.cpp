@@ -1,6 +1,6 @@
 // The GOST 34.310-95 exports: domain parameters, keys, signing and verification. Each export
 // reads its strings and runs one function of parameter_generation.h or signature.h inside the
-// guarded boundary.
+// guarded boundary. The secrets x and k are passed on as the caller's strings.
 #include "frame/boundary.h"
 #include "frame/export.h"
 #include "gost34310/byte_strings.h"
@@ -74,8 +74,8 @@ QIRVALEGOST34310SignGeneratePrivateKey(uint8_t* x, uint32_t xLength, const uint8
                                        uint32_t qLength, const uint8_t* random,
                                        uint32_t randomLength, uint16_t* errorCode) {
     return GuardedStatus(errorCode, nullptr, [&] {
-        return GOST34310::GeneratePrivateKey(x, xLength, NumberFromBytes(q, qLength),
-                                             NumberFromBytes(random, randomLength));
+        return GOST34310::GeneratePrivateKey(x, xLength, NumberFromBytes(q, qLength), random,
+                                             randomLength);
     });
 }
 
@@ -85,8 +85,7 @@ QIRVALEGOST34310SignGeneratePublicKey(uint8_t* y, uint32_t yLength, const uint8_
                                       const uint8_t* x, uint32_t xLength, uint16_t* errorCode) {
     return GuardedStatus(errorCode, nullptr, [&] {
         return GOST34310::GeneratePublicKey(y, yLength, NumberFromBytes(p, pLength),
-                                            NumberFromBytes(a, aLength),
-                                            NumberFromBytes(x, xLength));
+                                            NumberFromBytes(a, aLength), x, xLength);
     });
 }
 
@@ -99,8 +98,7 @@ QIRVALEGOST34310SignSignHash(uint8_t* signature, const uint8_t* p, uint32_t pLen
     return GuardedStatus(errorCode, nullptr, [&] {
         return GOST34310::SignHash(signature, NumberFromBytes(p, pLength),
                                    NumberFromBytes(q, qLength), NumberFromBytes(a, aLength),
-                                   NumberFromBytes(hash, hashLength), NumberFromBytes(x, xLength),
-                                   NumberFromBytes(k, kLength));
+                                   NumberFromBytes(hash, hashLength), x, xLength, k, kLength);
     });
 }
 

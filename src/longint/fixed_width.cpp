@@ -141,8 +141,15 @@ template <uint32_t K>
 inline void FinalSubtract(Word* r, const Word* t, Word top, const Word* m, uint32_t k,
                           Word* difference) {
     if (K != 0) k = K;
-    const Word borrow = SubtractWords(difference, t, m, k);
+    Word borrow = 0;
+    QIRVALE_UNROLL
+    for (uint32_t j = 0; j < k; ++j) {
+        const DoubleWord d = static_cast<DoubleWord>(t[j]) - m[j] - borrow;
+        difference[j] = static_cast<Word>(d);
+        borrow = static_cast<Word>(d >> kWordBits) & 1;
+    }
     const Word keep = ZeroWordMask(top) & MaskFromBit(borrow);
+    QIRVALE_UNROLL
     for (uint32_t j = 0; j < k; ++j) r[j] = Select(keep, t[j], difference[j]);
 }
 
@@ -227,19 +234,21 @@ Modulus::Modulus(const Word* m, uint32_t k) : k_(k) {
     Word inverse = m[0];
     for (int i = 0; i < 6; ++i) inverse *= Word(2) - m[0] * inverse;
     mInverse_ = Word(0) - inverse;
-    // Unrolled kernels for the common sizes (256-, 512- and 1024-bit moduli on 64-bit words).
+    // Unrolled kernels for the common sizes: 256-, 512- and 1024-bit moduli on 64-bit words,
+    // 256- and 512-bit moduli on 32-bit words.
+    constexpr uint32_t k256 = 256 / kWordBits, k512 = 512 / kWordBits;
+    constexpr uint32_t k1024 = 1024 / kWordBits <= 16 ? 1024 / kWordBits : 0;
     multiply_ = MontgomeryMultiply<0>;
     square_ = MontgomerySquare<0>;
-    constexpr uint32_t k256 = 256 / kWordBits, k512 = 512 / kWordBits, k1024 = 1024 / kWordBits;
     if (k == k256) {
         multiply_ = MontgomeryMultiply<k256>;
         square_ = MontgomerySquare<k256>;
     } else if (k == k512) {
         multiply_ = MontgomeryMultiply<k512>;
         square_ = MontgomerySquare<k512>;
-    } else if (k == k1024 && k1024 <= 16) {
-        multiply_ = MontgomeryMultiply < k1024 <= 16 ? k1024 : 0 > ;
-        square_ = MontgomerySquare < k1024 <= 16 ? k1024 : 0 > ;
+    } else if (k == k1024) {
+        multiply_ = MontgomeryMultiply<k1024>;
+        square_ = MontgomerySquare<k1024>;
     }
     // R mod m and R^2 mod m = (R mod m) R mod m by long division (m is public).
     Word u[2 * kMaxWords];
@@ -319,12 +328,30 @@ void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t ex
 
     // Entry `index`, read by touching every entry under a mask.
     Word selected[kMaxWords];
+    Word masks[1u << kMaxWindow];
     auto select = [&](Word index) {
-        std::memset(selected, 0, k * sizeof(Word));
-        for (uint32_t i = 0; i < entries; ++i) {
-            const Word mask = ZeroWordMask(static_cast<Word>(i) ^ index);
-            const Word* entry = table + i * k;
-            for (uint32_t j = 0; j < k; ++j) selected[j] |= entry[j] & mask;
+        for (uint32_t i = 0; i < entries; ++i)
+            masks[i] = ZeroWordMask(static_cast<Word>(i) ^ index);
+        uint32_t j = 0;
+        for (; j + 4 <= k; j += 4) {  // four words at a time, one mask load per entry
+            Word w0 = 0, w1 = 0, w2 = 0, w3 = 0;
+            for (uint32_t i = 0; i < entries; ++i) {
+                const Word* entry = table + i * k + j;
+                const Word mask = masks[i];
+                w0 |= entry[0] & mask;
+                w1 |= entry[1] & mask;
+                w2 |= entry[2] & mask;
+                w3 |= entry[3] & mask;
+            }
+            selected[j] = w0;
+            selected[j + 1] = w1;
+            selected[j + 2] = w2;
+            selected[j + 3] = w3;
+        }
+        for (; j < k; ++j) {
+            Word word = 0;
+            for (uint32_t i = 0; i < entries; ++i) word |= table[i * k + j] & masks[i];
+            selected[j] = word;
         }
     };
     // Bits low .. low + bits - 1 of the exponent (the positions are public).
@@ -352,6 +379,7 @@ void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t ex
 
     SecureWipe(table, entries * k * sizeof(Word));
     SecureWipe(selected, k * sizeof(Word));
+    SecureWipe(masks, sizeof masks);
     SecureWipe(accumulator, k * sizeof(Word));
 }
 
