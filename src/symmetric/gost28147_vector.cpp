@@ -4,14 +4,23 @@ namespace QIRVALE {
 
 #if defined(QIRVALE_VECTOR_UNITS)
 
-GOST28147VectorUnit GOST28147VectorUnitOfProcessor() noexcept {
-    // The checks include the operating system's support for the register state.
+namespace {
+
+// The checks include the operating system's support for the register state.
+GOST28147VectorUnit DetectUnit() noexcept {
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi")) {
         return GOST28147VectorUnit::kAvx512Vbmi;
     }
     if (__builtin_cpu_supports("avx2")) return GOST28147VectorUnit::kAvx2;
     return GOST28147VectorUnit::kNone;
+}
+
+}  // namespace
+
+GOST28147VectorUnit GOST28147VectorUnitOfProcessor() noexcept {
+    static const GOST28147VectorUnit unit = DetectUnit();  // a constant of the machine
+    return unit;
 }
 
 void GOST28147CycleBlocksVector(GOST28147VectorUnit unit, const uint8_t* rows,

@@ -18,6 +18,9 @@
 
 namespace QIRVALE {
 namespace VectorCycle {
+// Internal linkage: each including file is compiled for its own instruction set, so no
+// function here may be shared between them at link time.
+namespace {
 
 // Eight blocks (N1, N2 pairs) into their N1 and N2 words, in an order that Store undoes.
 inline void Load(const uint32_t* words, __m256i& n1, __m256i& n2) {
@@ -102,5 +105,6 @@ void EncryptFourKeys(const uint8_t* rows, const uint32_t* keys, uint32_t* words)
     _mm256_zeroupper();
 }
 
+}  // namespace
 }  // namespace VectorCycle
 }  // namespace QIRVALE
