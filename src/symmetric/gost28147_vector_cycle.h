@@ -63,7 +63,7 @@ void CycleBlocks(const uint8_t* rows, const uint32_t* roundKeys, uint32_t* words
         if (pair) Store(words + 2 * i + 16, b1, a1);
     }
     SecureWipe(&w, sizeof w);
-    _mm256_zeroupper();
+    _mm256_zeroall();  // registers 0-15 keep no key or data (16-31 are left as they are)
 }
 
 // Four blocks with a key each, in the low half of the registers; the round key is the
@@ -102,7 +102,7 @@ void EncryptFourKeys(const uint8_t* rows, const uint32_t* keys, uint32_t* words)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(words), _mm_unpacklo_epi32(n1, n2));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(words + 4), _mm_unpackhi_epi32(n1, n2));
     SecureWipe(&w, sizeof w);
-    _mm256_zeroupper();
+    _mm256_zeroall();  // registers 0-15 keep no key or data (16-31 are left as they are)
 }
 
 }  // namespace

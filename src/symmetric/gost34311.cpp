@@ -181,11 +181,13 @@ void AddToCounter(uint8_t* counter, uint32_t value) noexcept {
 
 // sum <- sum + block modulo 2^256, both little-endian.
 void AddBlock(uint8_t* sum, const uint8_t* block) noexcept {
-    unsigned carry = 0;
-    for (std::size_t i = 0; i < kBlockBytes; ++i) {
-        carry += static_cast<unsigned>(sum[i]) + block[i];
-        sum[i] = static_cast<uint8_t>(carry);
-        carry >>= 8;
+    uint64_t carry = 0;
+    for (std::size_t i = 0; i < kBlockBytes; i += 8) {
+        const uint64_t a = LoadLE64(sum + i);
+        const uint64_t partial = a + LoadLE64(block + i);
+        const uint64_t total = partial + carry;
+        carry = static_cast<uint64_t>(partial < a) | static_cast<uint64_t>(total < partial);
+        StoreLE64(sum + i, total);
     }
 }
 
