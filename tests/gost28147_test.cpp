@@ -312,8 +312,8 @@ TEST(GOST28147Differential, FastPathsMatchThePlainAlgorithm) {
         QIRVALEGOST28147CipherInit(&start, sBox.data(), direction, mode, key.data(),
                                    trial % 5 == 0 ? nullptr : synchro.data());
         if (trial % 8 == 7) {
-            for (auto& table : start.substitutionTables) {
-                for (auto& entry : table) entry = entry ^ static_cast<uint32_t>(random());
+            for (int e = 0; e < 128; ++e) {  // the packed fields are written in place
+                start.substitutionTables[e / 16][e % 16] ^= static_cast<uint32_t>(random());
             }
         }
         if (trial % 4 == 1) {  // counter words about to wrap, or 0xFFFFFFFF as after Init
