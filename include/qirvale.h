@@ -221,10 +221,10 @@ QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherAction(GOST28147CipherStateH
  *  Simple replacement, gamma and feedback decryption run many blocks side by side; feedback
  *  encryption and the MAC step are chained and run block by block without the per-call cost.
  *  On processors with AVX2 (chosen at run time), the independent modes substitute with byte
- *  shuffles in registers: no memory access depends on key or data. Elsewhere, and in the
- *  chained modes, the lookups go to an aligned copy of the tables in which every table fills
- *  exactly one cache line, so cache-line observation learns nothing; effects within a line
- *  remain as for CipherAction. */
+ *  shuffles in registers: no memory access depends on key or data. Elsewhere, in the chained
+ *  modes, and for tables that Init cannot have written, the lookups go to an aligned copy of
+ *  the tables in which every table fills exactly one cache line, so cache-line observation
+ *  learns nothing; effects within a line remain as for CipherAction. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherActionBlocks(GOST28147CipherStateHeader* header,
                                                                  uint8_t* output,
                                                                  const uint8_t* input,
