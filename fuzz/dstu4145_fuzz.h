@@ -4,11 +4,17 @@
 // One input is a sequence of operations on one field handle and one curve handle (caller
 // memory fenced with guard bytes): field creation with arbitrary parameters or from a standard
 // record, curve creation with arbitrary A, B and n, destruction (then every export must fail
-// cleanly on the uncreated handle), and every point, key and signature export with arbitrary
-// strings, buffer lengths, points, hashes and signature bytes. Besides the result convention
-// and the guards, these hold whatever the input:
+// cleanly on the uncreated handle, and on handles that hold the other basis's objects), and
+// every point, key and signature export with arbitrary strings, buffer lengths, points,
+// hashes and signature bytes. Besides the result convention and the guards, these hold
+// whatever the input:
 //  - size queries give m, bit length of n minus 1 and 2 * bytes of n;
 //  - GeneratePrivateKey accepts exactly the random numbers of 1 .. bitlen(n) - 1 bits;
+//  - a random number out of range gives code 1 (e) or 99 (d), and code 9 instead where no
+//    random number can succeed: n <= 1; code 99 never comes from signing with n = 2 or a P
+//    with x = 0; SignHashByPreSign refuses an e out of range as CreatePreSign does;
+//  - VerifyHash refuses a well-formed signature with code 99 when P or Q is (0, 0) or has a
+//    coordinate of more than m bits;
 //  - a point made by GenBasePoint passes VerifyBasePoint; a public key made by
 //    GeneratePublicKey passes VerifyPrivateKey;
 //  - SignHash gives exactly CreatePreSign followed by SignHashByPreSign, and a signature
@@ -35,13 +41,18 @@
 namespace qirvale_fuzz {
 
 // The exports of one family, and how it makes a field.
+using CreateStandardCurve = uint32_t (*)(DSTU4145BaseFieldHandle*, uint32_t choice, uint16_t& a,
+                                         std::vector<uint8_t>& b, std::vector<uint8_t>& n);
+
 struct Basis : QIRVALE::DSTU4145ExportTable {
     // Creates the field from the input (arbitrary parameters); writes the degree it asked for.
     uint32_t (*createField)(DSTU4145BaseFieldHandle*, FuzzInput&, uint32_t& m);
     // Creates the field and fills B and n of standard curve number `choice` (any value).
-    uint32_t (*createStandard)(DSTU4145BaseFieldHandle*, uint32_t choice, uint16_t& a,
-                               std::vector<uint8_t>& b, std::vector<uint8_t>& n);
+    CreateStandardCurve createStandard;
     uint32_t maxScalarDegree;
+    // The other basis: its exports and standard curves.
+    const QIRVALE::DSTU4145ExportTable* otherExports;
+    CreateStandardCurve createOtherStandard;
 };
 
 class DSTU4145Session {
@@ -295,7 +306,8 @@ class DSTU4145Session {
         basis_.fieldFree(nullptr);
     }
 
-    // A whole lifetime on handles of its own: create, use, destroy twice, use again.
+    // A whole lifetime on handles of its own: create, use, destroy twice, use again; then the
+    // same handles holding the other basis's objects, which this basis must not touch.
     void Lifecycle() {
         GuardedOutput field(sizeof(DSTU4145BaseFieldHandle), 0);
         GuardedOutput curve(sizeof(DSTU4145CurveHandle), 0);
@@ -303,7 +315,8 @@ class DSTU4145Session {
         auto* c = curve.As<DSTU4145CurveHandle>();
         uint16_t a = 0;
         Bytes b, n;
-        basis_.createStandard(f, in_.U8(), a, b, n);
+        const uint8_t choice = in_.U8();
+        basis_.createStandard(f, choice, a, b, n);
         basis_.curveCreate(c, f, a, b.data(), uint32_t(b.size()), n.data(), uint32_t(n.size()));
         for (int round = 0; round < 2; ++round) {
             basis_.curveDestroy(c);
@@ -311,20 +324,47 @@ class DSTU4145Session {
             field.Check("Destroy");
             curve.Check("Destroy");
         }
-        // Every export on the uncreated handles: failure with ResultCodeInternalFailure.
         const InputBytes bytes = in_.Bytes(64);
+        ExpectRefusals(f, c, bytes, "a destroyed handle", 0, 0);
+
+        const QIRVALE::DSTU4145ExportTable& other = *basis_.otherExports;
+        basis_.createOtherStandard(f, choice, a, b, n);
+        other.curveCreate(c, f, a, b.data(), uint32_t(b.size()), n.data(), uint32_t(n.size()));
+        const DSTU4145BaseFieldHandle fieldBefore = *f;
+        const DSTU4145CurveHandle curveBefore = *c;
+        ExpectRefusals(f, c, bytes, "a handle of the other basis",
+                       BitLength(n.data(), n.size()) - 1, 2 * ByteLength(n.data(), n.size()));
+        basis_.curveDestroy(c);
+        basis_.fieldDestroy(f);
+        if (f->field != fieldBefore.field || c->parameters != curveBefore.parameters ||
+            c->order != curveBefore.order) {
+            Finding("%s Destroy changed a handle of the other basis", basis_.name);
+        }
+        other.curveDestroy(c);
+        other.fieldDestroy(f);
+        field.Check("Destroy");
+        curve.Check("Destroy");
+    }
+
+    // Every export on handles that hold no object of this basis: failure with
+    // ResultCodeInternalFailure; the size queries shared by both bases answer `sharedBits` and
+    // `sharedBytes`, the others 0.
+    void ExpectRefusals(DSTU4145BaseFieldHandle* f, DSTU4145CurveHandle* c, const InputBytes& bytes,
+                        const char* state, uint32_t sharedBits, uint32_t sharedBytes) {
         GuardedOutput out1(64), out2(64), flag(1, 0);
+        GuardedOutput fresh(sizeof(DSTU4145CurveHandle), 0);
         uint16_t code = 0;
         auto expectRefusal = [&](const char* what, uint32_t status, bool withCode) {
             if (status != 1 || (withCode && code != ResultCodeInternalFailure) ||
                 flag.data()[0] != 0) {
-                Finding("%s %s on a destroyed handle gave status %u, code %u", basis_.name, what,
-                        status, code);
+                Finding("%s %s on %s gave status %u, code %u", basis_.name, what, state, status,
+                        code);
             }
         };
         const uint8_t* p = bytes.data();
         const uint32_t l = bytes.size();
-        expectRefusal("CurveCreate", basis_.curveCreate(c, f, 0, p, l, p, l), false);
+        expectRefusal("CurveCreate",
+                      basis_.curveCreate(fresh.As<DSTU4145CurveHandle>(), f, 0, p, l, p, l), false);
         expectRefusal("PackPoint", basis_.packPoint(out1.data(), 64, c, p, l, p, l, &code), true);
         expectRefusal("UnPackPoint",
                       basis_.unpackPoint(out1.data(), 64, out2.data(), 64, c, p, l, &code), true);
@@ -352,13 +392,14 @@ class DSTU4145Session {
         expectRefusal("VerifyHash",
                       basis_.verifyHash(flag.data(), c, p, l, p, l, p, l, p, l, p, l, p, l, &code),
                       true);
-        if (basis_.elementMaxBits(f) != 0 || basis_.privateKeyMaxBits(c) != 0 ||
-            basis_.randomMaxBits(c) != 0 || basis_.signMinByteCount(c) != 0) {
-            Finding("%s size queries on destroyed handles are not 0", basis_.name);
+        if (basis_.elementMaxBits(f) != 0 || basis_.privateKeyMaxBits(c) != sharedBits ||
+            basis_.randomMaxBits(c) != sharedBits || basis_.signMinByteCount(c) != sharedBytes) {
+            Finding("%s size queries on %s are wrong", basis_.name, state);
         }
-        out1.Check("exports on destroyed handles");
-        out2.Check("exports on destroyed handles");
-        flag.Check("exports on destroyed handles");
+        out1.Check("exports on handles without an object");
+        out2.Check("exports on handles without an object");
+        flag.Check("exports on handles without an object");
+        fresh.Check("CurveCreate from a handle without a field");
     }
 
     void SizeQueries() {
@@ -527,7 +568,7 @@ class DSTU4145Session {
         } else if (BitLength(random.data(), random.size()) > ScalarBits()) {
             expected = ResultCodeRandomTooLong;
         } else if (IsZero(random.data(), random.size())) {
-            expected = ResultCodeBadValue;
+            expected = ScalarBits() == 0 ? ResultCodeInternalFailure : ResultCodeBadValue;
         } else if (ByteLength(random.data(), random.size()) > d.size()) {
             expected = ResultCodeBufferTooSmall;
         }
@@ -634,8 +675,17 @@ class DSTU4145Session {
                     {ResultCodeBadSeed, ResultCodeBadSignatureLength, ResultCodeBadValue});
         const bool eInRange =
             !IsZero(e.data(), e.size()) && Compare(e.data(), e.size(), n_.data(), n_.size()) < 0;
-        if (!Oversized({&x, &y, &e}) && eInRange != (code != ResultCodeBadSeed)) {
+        // n <= 1 leaves no e, n = 2 only e = 1, and a P with x = 0 makes F_e = 0 for every e.
+        const bool noE = ScalarBits() == 0;
+        const uint8_t two = 2;
+        const bool noRetry =
+            Compare(n_.data(), n_.size(), &two, 1) == 0 || IsZero(x.data(), x.size());
+        const uint16_t eCode = noE ? ResultCodeInternalFailure : ResultCodeBadSeed;
+        if (!Oversized({&x, &y, &e}) && (eInRange ? code == ResultCodeBadSeed : code != eCode)) {
             Finding("%s SignHash gave code %u for e against n", basis_.name, code);
+        }
+        if (code == ResultCodeBadValue && noRetry) {
+            Finding("%s SignHash asked for another e where none can succeed", basis_.name);
         }
         if (status != 0 && !whole.Untouched())
             Finding("%s SignHash failed after writing", basis_.name);
@@ -649,7 +699,29 @@ class DSTU4145Session {
             f);
         CheckStatus(Name("CreatePreSign").c_str(), pre, preCode,
                     {ResultCodeBadSeed, ResultCodeBadValue, ResultCodeBufferTooSmall});
-        if (pre != 0) return;
+        if (preCode == ResultCodeBadValue && noRetry) {
+            Finding("%s CreatePreSign asked for another e where none can succeed", basis_.name);
+        }
+        if (pre != 0) {
+            // An e out of range is refused with any F_e (here x): with e = 0 or n the
+            // signature would be s = d r and give d away.
+            if (!eInRange && !Oversized({&x, &y, &e, &d})) {
+                const uint32_t refused = call_(
+                    Name("SignHashByPreSign").c_str(),
+                    [&] {
+                        return basis_.signHashByPreSign(
+                            parts.data(), parts.size(), Curve(), x.data(), x.size(), y.data(),
+                            y.size(), hash.data(), hash.size(), d.data(), d.size(), e.data(),
+                            e.size(), x.data(), x.size(), &partCode);
+                    },
+                    parts);
+                if (refused != 1 || partCode != eCode || !parts.Untouched()) {
+                    Finding("%s SignHashByPreSign gave code %u for an e out of range", basis_.name,
+                            partCode);
+                }
+            }
+            return;
+        }
         const uint32_t part = call_(
             Name("SignHashByPreSign").c_str(),
             [&] {
@@ -660,7 +732,7 @@ class DSTU4145Session {
             },
             parts);
         CheckStatus(Name("SignHashByPreSign").c_str(), part, partCode,
-                    {ResultCodeBadSignatureLength, ResultCodeBadValue});
+                    {ResultCodeBadSeed, ResultCodeBadSignatureLength, ResultCodeBadValue});
         if (part != status || partCode != code ||
             (status == 0 && std::memcmp(whole.data(), parts.data(), length) != 0)) {
             Finding(
@@ -668,7 +740,11 @@ class DSTU4145Session {
                 "(%u, code %u)",
                 basis_.name, status, code, part, partCode);
         }
-        if (status != 0 || !ownKey || qx_.empty() || !SameAs(x, px_) || !SameAs(y, py_)) return;
+        // (A key pair with Q at infinity, d a multiple of the order of P, is refused.)
+        if (status != 0 || !ownKey || qx_.empty() || !SameAs(x, px_) || !SameAs(y, py_) ||
+            (IsZero(qx_.data(), qx_.size()) && IsZero(qy_.data(), qy_.size()))) {
+            return;
+        }
         // Signed with the generated base point and key pair: it verifies; on a standard
         // curve one changed bit makes it fail.
         if (!VerifyOwn(hash, whole.data(), length)) {
@@ -723,8 +799,9 @@ class DSTU4145Session {
                                          qy.size(), &code);
             },
             verified);
-        CheckStatus(Name("VerifyHash").c_str(), status, code,
-                    {ResultCodeBadSignatureLength, ResultCodeSignatureMismatch});
+        CheckStatus(
+            Name("VerifyHash").c_str(), status, code,
+            {ResultCodeBadSignatureLength, ResultCodeSignatureMismatch, ResultCodeBadValue});
         CheckFlag(Name("VerifyHash").c_str(), verified.data()[0], status, code);
         // The shape of the signature decides before anything else.
         const uint32_t length = signature.size();
@@ -737,6 +814,16 @@ class DSTU4145Session {
         if (malformed && CurveCreated() && !Oversized({&hash}) &&
             code != ResultCodeBadSignatureLength) {
             Finding("%s VerifyHash gave code %u for a malformed signature", basis_.name, code);
+        }
+        // Then P and Q: (0, 0) or a coordinate of more than m bits is no point of the curve.
+        auto noPoint = [&](const InputBytes& u, const InputBytes& v) {
+            return (IsZero(u.data(), u.size()) && IsZero(v.data(), v.size())) ||
+                   BitLength(u.data(), u.size()) > curveDegree_ ||
+                   BitLength(v.data(), v.size()) > curveDegree_;
+        };
+        if (!malformed && CurveCreated() && !Oversized({&x, &y, &hash, &qx, &qy}) &&
+            (noPoint(x, y) || noPoint(qx, qy)) && code != ResultCodeBadValue) {
+            Finding("%s VerifyHash gave code %u for a P or Q that is no point", basis_.name, code);
         }
     }
 

@@ -13,9 +13,10 @@ namespace {
 
 // The degrees up to 8176 with a type II optimal normal basis: 2m + 1 is a prime p, and 2
 // generates the multiplicative group modulo p, or p = 3 (mod 4) and 2 generates the squares.
+// Field creation accepts exactly these.
 bool HasTypeTwoBasis(uint32_t m) {
     const uint32_t p = 2 * m + 1;
-    if (m < 2) return false;
+    if (m == 0 || m > 8176) return false;
     for (uint32_t d = 3; d * d <= p; d += 2) {
         if (p % d == 0) return false;
     }
@@ -32,10 +33,15 @@ uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, FuzzInput& in, uint32_t&
         while (degree <= 8176 && !HasTypeTwoBasis(degree)) ++degree;
     }
     m = degree;
-    return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, degree);
+    const uint32_t status = QIRVALEDSTU4145ONBSignBaseFieldCreate(field, degree);
+    if ((status == 0) != HasTypeTwoBasis(degree)) {
+        Finding("ONB BaseFieldCreate returned %u for m = %u", status, degree);
+    }
+    return status;
 }
 
-const Basis kONB = {QIRVALE::kDSTU4145ONBExports, CreateONBField, CreateStandardONB, 240};
+const Basis kONB = {QIRVALE::kDSTU4145ONBExports, CreateONBField,  CreateStandardONB, 240,
+                    &QIRVALE::kDSTU4145PBExports, CreateStandardPB};
 
 }  // namespace
 

@@ -37,7 +37,8 @@ uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, FuzzInput& in, uint32_t& 
     return QIRVALEDSTU4145PBSignBaseFieldCreate(field, degree, k, j, l);
 }
 
-const Basis kPB = {QIRVALE::kDSTU4145PBExports, CreatePBField, CreateStandardPB, 640};
+const Basis kPB = {QIRVALE::kDSTU4145PBExports,   CreatePBField,    CreateStandardPB, 640,
+                   &QIRVALE::kDSTU4145ONBExports, CreateStandardONB};
 
 }  // namespace
 

@@ -172,6 +172,16 @@ void ElementA(FuzzInput& in, Caller& call) {
         BitLength(p.data(), p.size()) > 1) {
         Finding("ParameterA made a >= p");
     }
+    // Success only where an element of order q can exist, q > 1 dividing p - 1, and never
+    // with a = 1.
+    if (status == 0) {
+        const LongIntegerClass one(1u), pValue = Number(p.data(), p.size()),
+                                        qValue = Number(q.data(), q.size());
+        if (Number(a.data(), a.size()) == one || qValue <= one ||
+            !((pValue - one) % qValue).IsZero()) {
+            Finding("ParameterA succeeded for p and q without an element of order q");
+        }
+    }
 }
 
 // Parameters of a small size, then a for them: a has order q modulo p.

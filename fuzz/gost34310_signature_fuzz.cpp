@@ -96,7 +96,9 @@ void PrivateKey(FuzzInput& in, Caller& call) {
         expected = ResultCodeInternalFailure;
     } else if (IsZero(random.data(), random.size()) ||
                Compare(random.data(), random.size(), q.data(), q.size()) >= 0) {
-        expected = ResultCodeBadValue;
+        // q <= 1 leaves no key at all: no draw can succeed.
+        expected =
+            BitLength(q.data(), q.size()) <= 1 ? ResultCodeInternalFailure : ResultCodeBadValue;
     } else if (ByteLength(random.data(), random.size()) > x.size()) {
         expected = ResultCodeBufferTooSmall;
     }
@@ -144,12 +146,24 @@ void Sign(FuzzInput& in, Caller& call) {
     CheckStatus("SignHash", status, code, {ResultCodeBadValue});
     if (Oversized({&p, &q, &a, &hash, &x, &k})) {
         if (code != ResultCodeInternalFailure) Finding("SignHash gave code %u", code);
-    } else if (!IsZero(q.data(), q.size()) &&
-               (IsZero(k.data(), k.size()) ||
-                Compare(k.data(), k.size(), q.data(), q.size()) >= 0 ||
-                BitLength(q.data(), q.size()) > 256) &&
-               code != ResultCodeBadValue) {
-        Finding("SignHash gave code %u for k out of range or q over 256 bits", code);
+    } else if (!IsZero(q.data(), q.size())) {
+        // q over 256 bits and q = 1 leave no usable k (code 9); another k out of range is
+        // redrawn (code 99). Code 99 never comes where no k can succeed: q = 2 with its one
+        // k = 1, a = 0 and p = 1 (r = 0 for every k).
+        const uint32_t qBits = BitLength(q.data(), q.size());
+        const bool kOut =
+            IsZero(k.data(), k.size()) || Compare(k.data(), k.size(), q.data(), q.size()) >= 0;
+        if ((qBits > 256 || (kOut && qBits <= 1)) && code != ResultCodeInternalFailure) {
+            Finding("SignHash gave code %u where q leaves no k", code);
+        } else if (qBits <= 256 && qBits > 1 && kOut && code != ResultCodeBadValue) {
+            Finding("SignHash gave code %u for k out of range", code);
+        }
+        const uint8_t one = 1, two = 2;
+        if (code == ResultCodeBadValue && !kOut &&
+            (Compare(q.data(), q.size(), &two, 1) == 0 || IsZero(a.data(), a.size()) ||
+             Compare(p.data(), p.size(), &one, 1) == 0)) {
+            Finding("SignHash asked for another k where none can succeed");
+        }
     }
     if (status != 0 && !signature.Untouched()) Finding("SignHash failed after writing");
 }

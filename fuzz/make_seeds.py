@@ -229,7 +229,72 @@ def dstu_seeds():
     write("dstu4145_onb_fuzz", "fields-and-handles", onb.data)
 
 
+# ---- reproducers of faults, kept as regression-* -------------------------------------------
+
+
+def regression_seeds():
+    def write_regression(target, name, data):
+        with open(os.path.join(CORPUS, target, "regression-" + name), "wb") as f:
+            f.write(bytes(data))
+
+    def element(s, eb, value):  # Element(): kind 0, then at most eb bytes
+        return s.u8(0).bytes(eb, value)
+
+    def scalar(s, value):
+        return s.u8(0).bytes(72, value)
+
+    for target, m, half in (("dstu4145_pb_fuzz", 163, 21), ("dstu4145_onb_fuzz", 173, 22)):
+        eb = (m + 7) // 8
+        standard = Input().u8(2).u8(0).u8(0)  # curve 101 or 201, the field kept
+        # SignHashByPreSign with e = 0: s = d r gave d away.
+        s = Input().u8(2).u8(0).u8(0).u8(10).u8(0)
+        element(element(s, eb, b"\x05\x01"), eb, b"\x07")
+        scalar(scalar(s.u8(0), b"\x35\x24"), b"").bytes(eb + 8, b"hash").u8(1).range(0, 4, 0)
+        write_regression(target, "presign-e-zero", s.range(0, eb + 4, eb).data)
+        # VerifyHash under Q = (0, 0) with a well-formed signature.
+        s = Input().u8(2).u8(0).u8(0).u8(11).u8(0)
+        element(element(s, eb, b"\x05\x01"), eb, b"\x07")
+        element(element(s.u8(0), eb, b""), eb, b"").bytes(eb + 8, b"hash")
+        signature = (b"\x01" + bytes(half - 1)) * 2
+        write_regression(target, "verify-key-at-infinity", s.bytes(152, signature).data)
+        # The handles holding the other basis's curve.
+        write_regression(target, "other-basis-handles", Input().u8(15).u8(0).bytes(64, b"\x01").data)
+        # n = 1: every private key 0 (code 99) and every e out of range (code 1); then n as
+        # given and P = (0, 0): F_e = 0 for every e (code 99).
+        s = standard.u8(1).u16(1).u8(1)
+        element(s, eb, b"\x01").u8(0).bytes(80, b"\x01")
+        scalar(s.u8(7), b"").range(0, 72, 8)
+        s.u8(10).u8(0)
+        element(element(s, eb, b"\x05\x01"), eb, b"\x07")
+        scalar(scalar(s.u8(0), b"\x03"), b"\x01").bytes(eb + 8, b"hash").u8(1).range(0, 4, 0)
+        s.range(0, eb + 4, eb).u8(2).u8(0).u8(0).u8(10).u8(0)
+        element(element(s, eb, b""), eb, b"")
+        scalar(scalar(s.u8(0), b"\x03"), b"\x05").bytes(eb + 8, b"hash").u8(1).range(0, 4, 0)
+        write_regression(target, "no-random-can-succeed", s.range(0, eb + 4, eb).data)
+    # m = 12: a table of 2m - 1 pairs, but no field.
+    write_regression("dstu4145_onb_fuzz", "degree-without-basis", Input().u8(0).u16(12).u8(0).data)
+
+    t = "gost34310_signature_fuzz"
+
+    def numbers(s, *values):
+        for value in values:
+            s.u8(0).bytes(160, value)
+        return s
+
+    # a = 0, q over 256 bits, q = 2 with its one k failing: code 99 for every k.
+    s = numbers(Input().u8(3), b"\x17", b"\x0b", b"", b"\x01", b"\x01", b"\x03")
+    numbers(s.u8(3), A_P, b"\x01" * 33, A_A, A_H, A_X, A_K)
+    numbers(s.u8(3), b"\x07", b"\x02", b"\x06", b"\x01", b"\x01", b"\x01")
+    numbers(s.u8(1), b"\x01", b"\x05").range(0, 200, 8)  # q = 1: no key
+    write_regression(t, "no-random-can-succeed", s.data)
+    # a = 1 reported for p = 7, q = 100 and for p = 3, q = 2.
+    s = Input().u8(4).u8(0).bytes(96, b"\x07").bytes(96, b"\x64").range(0, 96, 8)
+    s.u8(4).u8(0).bytes(96, b"\x03").bytes(96, b"\x02").range(0, 96, 8)
+    write_regression("gost34310_parameters_fuzz", "element-a-of-order-one", s.data)
+
+
 if __name__ == "__main__":
+    regression_seeds()
     dstu_seeds()
     symmetric_seeds()
     gost34310_seeds()

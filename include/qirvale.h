@@ -30,6 +30,12 @@
 
 #include <stdint.h>
 
+/* The version of the library this header belongs to (the build checks that it is the
+ * project's version). */
+#define QIRVALE_VERSION_MAJOR 1
+#define QIRVALE_VERSION_MINOR 0
+#define QIRVALE_VERSION_PATCH 0
+
 /* ---------------------------------------------------------------------------------------
  * Linkage and calling convention
  * ------------------------------------------------------------------------------------- */
@@ -70,7 +76,7 @@ enum QIRVALEResultCode {
     /** No error; written at entry by every status export and kept on success. */
     ResultCodeNone = 0,
     /** A generation seed is unusable: GOST 34.310 x0 = 0 or c = 0 or even; a DSTU 4145
-     *  pre-signature random number e outside 0 < e < n. */
+     *  per-signature random number e outside 0 < e < n (draw another e). */
     ResultCodeBadSeed = 1,
     /** The result has more significant bytes than the caller's output buffer. */
     ResultCodeBufferTooSmall = 2,
@@ -80,12 +86,15 @@ enum QIRVALEResultCode {
     ResultCodeRandomTooLong = 5,
     /** A DSTU 4145 signature is malformed: too short, odd length, or r or s not in 1..n-1. */
     ResultCodeBadSignatureLength = 6,
-    /** An internal failure (capacity exceeded, division by zero, allocation failure,
-     *  failed consistency check) was caught at the boundary. */
+    /** The operation cannot be carried out: an internal failure (capacity exceeded, division
+     *  by zero, allocation failure, failed consistency check) was caught at the boundary; a
+     *  handle holds no created object of the export's basis; or the parameters leave no
+     *  random number that could succeed (drawing again cannot help; see the exports). */
     ResultCodeInternalFailure = 9,
     /** The signature is well formed but does not verify; the status is 0. */
     ResultCodeSignatureMismatch = 90,
-    /** A caller value, or a value derived from it, is outside its valid range. */
+    /** A caller value, or a value derived from it, is outside its valid range. Where the
+     *  export takes a random number, another one may succeed: draw again. */
     ResultCodeBadValue = 99
 };
 
@@ -348,9 +357,11 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ16Long
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParametersPQ32Long(
     uint8_t* p, uint32_t pLength, uint8_t* q, uint32_t qLength, uint16_t tp, uint16_t tq,
     uint32_t x0, uint32_t c, uint16_t* errorCode);
-/** a = d^((p-1)/q) mod p for the first d >= 2 that gives a != 1 (a = 1 when every d < p - 1
- *  gives 1). p and q are not checked; ResultCodeBadValue when no d up to 1024 gives a != 1
- *  and larger d remain (degenerate p and q), ResultCodeInternalFailure for p = 0 or q = 0. */
+/** a = d^((p-1)/q) mod p for the first d >= 2 that gives a != 1, an element of order q when p
+ *  and q are prime. Codes: ResultCodeInternalFailure for p = 0 or q = 0; ResultCodeBadValue
+ *  when q = 1 or q does not divide p - 1 (no element of order q), when every d < p - 1 gives
+ *  1 (a = 1 is never reported), and when no d up to 1024 gives a != 1 and larger d remain
+ *  (degenerate p and q). Primality of p and q is not checked. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGenerateParameterA(
     uint8_t* a, uint32_t aLength, const uint8_t* p, uint32_t pLength, const uint8_t* q,
     uint32_t qLength, uint16_t* errorCode);
@@ -368,7 +379,8 @@ QIRVALEGOST34310SignPrivateKeyGetMaxSizeInBitsByQ(const uint8_t* q, uint32_t qLe
 QIRVALE_API uint32_t QIRVALE_CALL
 QIRVALEGOST34310SignPublicKeyGetMaxSizeInBitsByP(const uint8_t* p, uint32_t pLength);
 /** Accepts the caller's random number as private key x when 0 < x < q (else
- *  ResultCodeBadValue) and writes it. */
+ *  ResultCodeBadValue: draw another; ResultCodeInternalFailure for q = 0 or q = 1, where no
+ *  x exists) and writes it. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePrivateKey(
     uint8_t* x, uint32_t xLength, const uint8_t* q, uint32_t qLength, const uint8_t* random,
     uint32_t randomLength, uint16_t* errorCode);
@@ -377,8 +389,13 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePublicKey(
     uint8_t* y, uint32_t yLength, const uint8_t* p, uint32_t pLength, const uint8_t* a,
     uint32_t aLength, const uint8_t* x, uint32_t xLength, uint16_t* errorCode);
 /** Signs hash H with private key x and per-signature random number k (0 < k < q) into the
- *  64-byte `signature`; H mod q = 0 is signed as H = 1. ResultCodeBadValue for q of more than
- *  256 bits and for an unusable k (draw another); nothing is written then. */
+ *  64-byte `signature`; H mod q = 0 is signed as H = 1. Codes, in order:
+ *  ResultCodeInternalFailure for q of more than 256 bits; ResultCodeBadValue for an unusable
+ *  k (out of range, r = 0 or s = 0: draw another). ResultCodeInternalFailure replaces
+ *  ResultCodeBadValue where no k can succeed: q = 0 or 1 (no k in range), q = 2 (its only
+ *  k = 1 failed), a = 0 mod p (p = 1 among them; r = 0 for every k). Other domain parameters
+ *  on which every k fails (a of order 1, composite p or q) are the caller's to avoid: use
+ *  parameters from the generation exports. Nothing is written on a failure. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignSignHash(
     uint8_t* signature, const uint8_t* p, uint32_t pLength, const uint8_t* q, uint32_t qLength,
     const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength, const uint8_t* x,
@@ -412,34 +429,59 @@ QIRVALEDSTU4145DataONBCurveInfoPtr(uint16_t curveIndex);
  * A field or curve handle that was never created or has been destroyed may be passed to any
  * export: status exports then return 1 with ResultCodeInternalFailure (status-only exports
  * return 1 with `*valid` 0), size queries return 0, and CurveCreate from such a field
- * returns 1. Created fields and curves are never modified and may be shared by threads.
+ * returns 1. The same holds for a handle created by the other basis (the handle types are
+ * shared, the objects are not): every object a handle points to records its kind, checked
+ * before use. Destroy and Free leave a handle of the other basis as it is (release it with
+ * its own basis). The kind is wiped when an object is destroyed, so that a stale copy of a
+ * destroyed handle is refused while its memory has not been reused (passing one remains a
+ * caller error). The size
+ * queries that are one function for both bases (PrivateKeyGetMaxSizeInBitsByCurve,
+ * SignRandomNumberMaxBitCountByCurve, SignMinByteCount) accept a curve of either basis.
+ * Created fields and curves are never modified and may be shared by threads.
+ *
+ * Random numbers. Code 1 for e and code 99 from GeneratePrivateKey, CreatePreSign,
+ * SignHashByPreSign, SignHash and CurveGenBasePoint mean "draw a fresh random number and call
+ * again". Where the curve or base point leaves no random number that can succeed, the
+ * key and signing exports answer ResultCodeInternalFailure in place of that code: n = 0 or
+ * n = 1 (no d, no e with 0 < e < n), n = 2 when its only e = 1 fails, and a base point with
+ * x = 0 (the point at infinity (0, 0), the point (0, sqrt B) of order 2, any (0, y)), all of
+ * whose multiples have x = 0. These tests stand where the retry code would be given and
+ * change no other result. What stays the caller's responsibility: a curve whose n is a large
+ * prime and the order of a subgroup (CurveGenBasePoint draws U for ever otherwise), and a
+ * base point P that passes CurveVerifyBasePoint; with another P (of small order, off the
+ * curve, coordinates of more than m bits) every e may fail for some hashes, undetected.
  * ------------------------------------------------------------------------------------- */
 
 /** A zero-filled base-field handle, or null (one function with the ONB twin). */
 QIRVALE_API DSTU4145BaseFieldHandle* QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldAllocate(void);
 /** The size of a base-field handle: the size of a pointer. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldSizeOf(void);
-/** Destroys the field, then releases the handle; null is ignored. */
+/** Destroys the field, then releases the handle; null and a handle of the other basis are
+ *  ignored. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldFree(DSTU4145BaseFieldHandle* field);
 /** Creates GF(2^m) with t^m + t^k + 1 (j = l = 0) or t^m + t^k + t^j + t^l + 1
  *  (m > k > j > l >= 1). Returns 1 for exponents out of order, m >= 8192, a reducible
  *  polynomial or an allocation failure; the handle is then null. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldCreate(
     DSTU4145BaseFieldHandle* field, uint16_t m, uint16_t k, uint16_t j, uint16_t l);
-/** Wipes and releases the field object; the handle becomes null. Null handles: no effect. */
+/** Wipes and releases the field object; the handle becomes null. Null handles: no effect; a
+ *  handle of the other basis is left as it is. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignBaseFieldDestroy(DSTU4145BaseFieldHandle* field);
 /** A zero-filled curve handle, or null (one function with the ONB twin). */
 QIRVALE_API DSTU4145CurveHandle* QIRVALE_CALL QIRVALEDSTU4145PBSignCurveAllocate(void);
 /** The size of a curve handle: two pointers. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignCurveSizeOf(void);
-/** Destroys the curve, then releases the handle; null is ignored. */
+/** Destroys the curve, then releases the handle; null and a handle of the other basis are
+ *  ignored. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignCurveFree(DSTU4145CurveHandle* curve);
 /** Creates y^2 + xy = x^3 + A x^2 + B over a copy of the field, with base-point order n.
- *  A must be 0 or 1. The field may be destroyed afterwards. */
+ *  A must be 0 or 1, and the field one of this basis. The field may be destroyed
+ *  afterwards. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignCurveCreate(
     DSTU4145CurveHandle* curve, const DSTU4145BaseFieldHandle* field, uint16_t a, const uint8_t* b,
     uint32_t bLength, const uint8_t* n, uint32_t nLength);
-/** Wipes and releases the curve objects; the pointers become null. */
+/** Wipes and releases the curve objects; the pointers become null. A handle of the other
+ *  basis is left as it is. */
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145PBSignCurveDestroy(DSTU4145CurveHandle* curve);
 /** m. */
 QIRVALE_API uint32_t QIRVALE_CALL
@@ -462,7 +504,8 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignCurveUnPackPoint(
     uint8_t* x, uint32_t xLength, uint8_t* y, uint32_t yLength, const DSTU4145CurveHandle* curve,
     const uint8_t* packed, uint32_t packedLength, uint16_t* errorCode);
 /** Makes a base point of order n from a random field element U; ResultCodeBadValue when U
- *  gives none (draw another U). */
+ *  gives none (draw another U). n must be the order of a subgroup of the curve: otherwise
+ *  every U may fail, and this is not detected. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignCurveGenBasePoint(
     uint8_t* x, uint32_t xLength, uint8_t* y, uint32_t yLength, const DSTU4145CurveHandle* curve,
     const uint8_t* u, uint32_t uLength, uint16_t* errorCode);
@@ -483,8 +526,8 @@ QIRVALEDSTU4145PBSignSignRandomNumberMaxBitCountByCurve(const DSTU4145CurveHandl
 QIRVALE_API uint32_t QIRVALE_CALL
 QIRVALEDSTU4145PBSignSignMinByteCount(const DSTU4145CurveHandle* curve);
 /** Accepts the caller's random number as private key d. Codes: ResultCodeRandomTooLong
- *  (more bits than the bit length of n minus 1), ResultCodeBadValue (zero),
- *  ResultCodeBufferTooSmall. */
+ *  (more bits than the bit length of n minus 1), ResultCodeBadValue (zero: draw another;
+ *  ResultCodeInternalFailure for n = 0 or 1, where no d exists), ResultCodeBufferTooSmall. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignGeneratePrivateKey(
     uint8_t* d, uint32_t dLength, const DSTU4145CurveHandle* curve, const uint8_t* random,
     uint32_t randomLength, uint16_t* errorCode);
@@ -498,31 +541,44 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignVerifyPrivateKey(
     uint8_t* valid, const DSTU4145CurveHandle* curve, const uint8_t* px, uint32_t pxLength,
     const uint8_t* py, uint32_t pyLength, const uint8_t* qx, uint32_t qxLength, const uint8_t* qy,
     uint32_t qyLength, const uint8_t* d, uint32_t dLength);
-/** The base-point check applied to a public key. */
+/** The base-point check applied to a public key: run it once on every public key before
+ *  verifying with it, since VerifyHash checks that Q is a point of the curve but not its
+ *  order. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignVerifyPublicKey(
     uint8_t* valid, const DSTU4145CurveHandle* curve, const uint8_t* qx, uint32_t qxLength,
     const uint8_t* qy, uint32_t qyLength);
 /** Pre-signature F_e = x(e * P) for a random e, 0 < e < n (else ResultCodeBadSeed);
- *  ResultCodeBadValue when F_e = 0 (draw another e). */
+ *  ResultCodeBadValue when F_e = 0 (draw another e). ResultCodeInternalFailure where no e
+ *  can succeed: n = 0 or 1 (in place of ResultCodeBadSeed), P with x = 0 or n = 2 (in place
+ *  of ResultCodeBadValue). A pre-signature (e, F_e) is as secret as the private key and must
+ *  sign one hash only: two signatures with the same e give d away. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignCreatePreSign(
     uint8_t* f, uint32_t fLength, const DSTU4145CurveHandle* curve, const uint8_t* px,
     uint32_t pxLength, const uint8_t* py, uint32_t pyLength, const uint8_t* e, uint32_t eLength,
     uint16_t* errorCode);
-/** Signs a hash with a pre-signature (e, F_e). ResultCodeBadSignatureLength for a signature
- *  buffer that is odd or shorter than the minimum; ResultCodeBadValue when r or s is 0. */
+/** Signs a hash with a pre-signature (e, F_e), used once only (see CreatePreSign). Codes,
+ *  in order: ResultCodeBadSeed for e outside 0 < e < n (with e = 0 or e = n, s = d r would
+ *  reveal d; ResultCodeInternalFailure for n = 0 or 1); ResultCodeBadSignatureLength for a
+ *  signature buffer that is odd or shorter than the minimum; ResultCodeBadValue when r or s
+ *  is 0 (make another pre-signature; ResultCodeInternalFailure for n = 2). F_e is not checked
+ *  to belong to e. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignSignHashByPreSign(
     uint8_t* signature, uint32_t signatureLength, const DSTU4145CurveHandle* curve,
     const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength, const uint8_t* hash,
     uint32_t hashLength, const uint8_t* d, uint32_t dLength, const uint8_t* e, uint32_t eLength,
     const uint8_t* f, uint32_t fLength, uint16_t* errorCode);
-/** CreatePreSign followed by SignHashByPreSign. */
+/** CreatePreSign followed by SignHashByPreSign, with their codes. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignSignHash(
     uint8_t* signature, uint32_t signatureLength, const DSTU4145CurveHandle* curve,
     const uint8_t* px, uint32_t pxLength, const uint8_t* py, uint32_t pyLength, const uint8_t* hash,
     uint32_t hashLength, const uint8_t* d, uint32_t dLength, const uint8_t* e, uint32_t eLength,
     uint16_t* errorCode);
 /** Verifies a signature under public key Q. Accepted: status 0, `*verified` 1. Rejected:
- *  status 0, ResultCodeSignatureMismatch. Malformed: status 1, ResultCodeBadSignatureLength. */
+ *  status 0, ResultCodeSignatureMismatch. Checks, in order: a malformed signature (length,
+ *  r or s outside 1 .. n-1): status 1, ResultCodeBadSignatureLength; then a P or Q that is
+ *  the point at infinity (0, 0), has a coordinate of more than m bits or does not satisfy the
+ *  curve equation: status 1, ResultCodeBadValue (under such a Q signatures could be forged).
+ *  The order of Q is not checked here: check each public key once with VerifyPublicKey. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145PBSignVerifyHash(
     uint8_t* verified, const DSTU4145CurveHandle* curve, const uint8_t* px, uint32_t pxLength,
     const uint8_t* py, uint32_t pyLength, const uint8_t* hash, uint32_t hashLength,
@@ -542,8 +598,11 @@ QIRVALE_API DSTU4145BaseFieldHandle* QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFiel
 /** One function with QIRVALEDSTU4145PBSignBaseFieldSizeOf. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldSizeOf(void);
 QIRVALE_API void QIRVALE_CALL QIRVALEDSTU4145ONBSignBaseFieldFree(DSTU4145BaseFieldHandle* field);
-/** Creates GF(2^m) in an optimal normal basis of type II. Returns 1 when m has none
- *  (m = 0, m = 4, ...), for m > 8176, or on allocation failure; the handle is then null. */
+/** Creates GF(2^m) in an optimal normal basis of type II, which exists exactly when p = 2m + 1
+ *  is prime and 2 generates the multiplicative group modulo p, or p = 3 (mod 4) and 2 has
+ *  order m modulo p (the standard degrees 173, 179, 191, 233 and 431 qualify). Returns 1 for
+ *  every other m (m = 0, 4, 12, 24, 60, ...), for m > 8176, or on allocation failure; the
+ *  handle is then null. */
 QIRVALE_API uint32_t QIRVALE_CALL
 QIRVALEDSTU4145ONBSignBaseFieldCreate(DSTU4145BaseFieldHandle* field, uint16_t m);
 QIRVALE_API void QIRVALE_CALL

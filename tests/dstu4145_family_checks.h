@@ -117,6 +117,47 @@ inline void CheckKeysSignVerify(Session& s) {
     EXPECT_EQ(s.VerifyWith(hash, signature, s.qx, negatedY, &verified, &code), 0u);
     EXPECT_EQ(code, ResultCodeSignatureMismatch);
     EXPECT_EQ(verified, 0);
+
+    // Signing with d = 0 needs no secret, and its signature satisfies the equation under
+    // Q = (0, 0). A P or Q that is no finite point of the curve is refused with code 99 once
+    // the signature is well formed; a malformed signature keeps code 6.
+    Bytes forged(s.SignatureBytes());
+    const Bytes noKey{0}, e = s.random().NonZeroBits(s.OrderBits() - 1);
+    ASSERT_EQ(f.signHash(forged.data(), L(forged), s.curve(), s.px.data(), L(s.px), s.py.data(),
+                         L(s.py), hash.data(), L(hash), noKey.data(), 1, e.data(), L(e), &code),
+              0u);
+    const uint32_t m = s.record().m;
+    const Bytes zero(s.ElementBytes(), 0);
+    const Bytes malformed = Joined(Bytes(forged.size() / 2, 0), SecondHalf(forged));
+    struct BadPoints {
+        const char* what;
+        const Bytes& sig;
+        Bytes px, py, qx, qy;
+        uint16_t code;
+    };
+    const BadPoints cases[] = {
+        {"Q at infinity", forged, s.px, s.py, zero, zero, ResultCodeBadValue},
+        {"Q off the curve", signature, s.px, s.py, s.qx, WithBitFlipped(s.qy, 0),
+         ResultCodeBadValue},
+        {"Q with m + 1 bits", signature, s.px, s.py, WithBitFlipped(s.qx, m), s.qy,
+         ResultCodeBadValue},
+        {"P at infinity", signature, zero, zero, s.qx, s.qy, ResultCodeBadValue},
+        {"P off the curve", signature, s.px, WithBitFlipped(s.py, 1), s.qx, s.qy,
+         ResultCodeBadValue},
+        {"r = 0 and Q at infinity", malformed, s.px, s.py, zero, zero,
+         ResultCodeBadSignatureLength},
+    };
+    for (const BadPoints& c : cases) {
+        verified = 9;
+        code = 0;
+        EXPECT_EQ(f.verifyHash(&verified, s.curve(), c.px.data(), L(c.px), c.py.data(), L(c.py),
+                               hash.data(), L(hash), c.sig.data(), L(c.sig), c.qx.data(), L(c.qx),
+                               c.qy.data(), L(c.qy), &code),
+                  1u)
+            << c.what;
+        EXPECT_EQ(code, c.code) << c.what;
+        EXPECT_EQ(verified, 0) << c.what;
+    }
 }
 
 // ---- signature format --------------------------------------------------------------------
@@ -276,6 +317,15 @@ inline void CheckRandomNumbers(Session& s) {
         EXPECT_EQ(code, expected);
         EXPECT_TRUE(signature.Intact());
         EXPECT_TRUE(expected == 0 || signature.Untouched());
+        // SignHashByPreSign checks e alike: e = 0 or e = n would give s = d r, and d.
+        GuardedBuffer byPreSign(s.SignatureBytes());
+        code = 0xFFFF;
+        EXPECT_EQ(s.SignByPreSign(byPreSign.data(), uint32_t(byPreSign.size()), hash, e,
+                                  expected == 0 ? fe.bytes() : s.px, &code),
+                  expected == 0 ? 0u : 1u);
+        EXPECT_EQ(code, expected);
+        EXPECT_TRUE(byPreSign.Intact());
+        EXPECT_TRUE(expected == 0 || byPreSign.Untouched());
         return fe.bytes();
     };
     preSign(Bytes(n.size(), 0), ResultCodeBadSeed);
@@ -288,6 +338,8 @@ inline void CheckRandomNumbers(Session& s) {
     uint16_t code = 0;
     uint8_t dummy[1];
     EXPECT_EQ(s.Sign(dummy, 1, hash, n, &code), 1u);
+    EXPECT_EQ(code, ResultCodeBadSeed);
+    EXPECT_EQ(s.SignByPreSign(dummy, 1, hash, n, s.px, &code), 1u);
     EXPECT_EQ(code, ResultCodeBadSeed);
 }
 
@@ -336,6 +388,31 @@ inline void CheckPreSignPath(Session& s) {
               1u);
     EXPECT_EQ(code, ResultCodeBadValue);
     EXPECT_TRUE(out2.Untouched() && out2.Intact());
+
+    // A P with x = 0 has multiples with x = 0 only: F_e = 0 for every e, code 9 instead of
+    // 99 (a caller drawing again would loop for ever). An e out of range still gives code 1.
+    const uint32_t bytes = s.ElementBytes();
+    Bytes zeroX(bytes, 0), sqrtB(bytes, 0);
+    ASSERT_EQ(s.Unpack(zeroX.data(), bytes, sqrtB.data(), bytes, Bytes(bytes, 0), &code), 0u);
+    for (const Bytes& y : {Bytes(bytes, 0), sqrtB, Bytes{1}}) {
+        for (const Bytes& random : {e, Bytes{0}}) {
+            const uint16_t expected =
+                IsZero(random) ? ResultCodeBadSeed : ResultCodeInternalFailure;
+            GuardedBuffer fe(bytes), signature(s.SignatureBytes());
+            code = 0;
+            EXPECT_EQ(f.createPreSign(fe.data(), bytes, s.curve(), zeroX.data(), bytes, y.data(),
+                                      L(y), random.data(), L(random), &code),
+                      1u);
+            EXPECT_EQ(code, expected) << ToHex(y);
+            code = 0;
+            EXPECT_EQ(f.signHash(signature.data(), uint32_t(signature.size()), s.curve(),
+                                 zeroX.data(), bytes, y.data(), L(y), hash.data(), L(hash),
+                                 s.d.data(), L(s.d), random.data(), L(random), &code),
+                      1u);
+            EXPECT_EQ(code, expected) << ToHex(y);
+            EXPECT_TRUE(fe.Untouched() && signature.Untouched());
+        }
+    }
 }
 
 // ---- points ------------------------------------------------------------------------------
@@ -643,9 +720,12 @@ inline void CheckCapacity(Session& s) {
 
 // ---- handles -----------------------------------------------------------------------------
 
-// Handles that were never created or have been destroyed: no crash, status 1 (code 9, never
-// 99), flags 0, sizes 0, nothing written.
-inline void CheckUncreatedHandles(const Family& f, const CurveRecord& record) {
+// Handles that were never created, have been destroyed, or hold objects of the other basis:
+// no crash, status 1 (code 9, never 99), flags 0, sizes 0 (except the size queries that are
+// one function for both bases), nothing written; Destroy and Free leave the other basis's
+// objects alone.
+inline void CheckUncreatedHandles(const Family& f, const CurveRecord& record, const Family& other,
+                                  const CurveRecord& otherRecord) {
     DSTU4145BaseFieldHandle* field = f.fieldAllocate();
     DSTU4145CurveHandle* curve = f.curveAllocate();
     ASSERT_NE(field, nullptr);
@@ -655,21 +735,21 @@ inline void CheckUncreatedHandles(const Family& f, const CurveRecord& record) {
     EXPECT_EQ(curve->order, nullptr);
 
     const Bytes one{1};
-    auto everything = [&](const char* state) {
+    auto everything = [&](const char* state, uint32_t sharedBits = 0, uint32_t sharedBytes = 0) {
         SCOPED_TRACE(state);
         EXPECT_EQ(f.elementMaxBits(field), 0u);
         EXPECT_EQ(f.coordMaxBits(field), 0u);
         EXPECT_EQ(f.packMaxBits(field), 0u);
         EXPECT_EQ(f.preSignMaxBits(field), 0u);
-        EXPECT_EQ(f.privateKeyMaxBits(curve), 0u);
-        EXPECT_EQ(f.randomMaxBits(curve), 0u);
-        EXPECT_EQ(f.signMinByteCount(curve), 0u);
-        DSTU4145CurveHandle* other = f.curveAllocate();
-        EXPECT_EQ(f.curveCreate(other, field, record.a, record.b.data(), uint32_t(record.b.size()),
+        EXPECT_EQ(f.privateKeyMaxBits(curve), sharedBits);
+        EXPECT_EQ(f.randomMaxBits(curve), sharedBits);
+        EXPECT_EQ(f.signMinByteCount(curve), sharedBytes);
+        DSTU4145CurveHandle* fresh = f.curveAllocate();
+        EXPECT_EQ(f.curveCreate(fresh, field, record.a, record.b.data(), uint32_t(record.b.size()),
                                 record.n.data(), uint32_t(record.n.size())),
                   1u);
-        EXPECT_EQ(other->parameters, nullptr);
-        f.curveFree(other);
+        EXPECT_EQ(fresh->parameters, nullptr);
+        f.curveFree(fresh);
 
         GuardedBuffer a(64), b(64);
         // Each call with the error code preset to 0xFFFF, checked after the call.
@@ -732,8 +812,21 @@ inline void CheckUncreatedHandles(const Family& f, const CurveRecord& record) {
     f.fieldDestroy(field);
     f.fieldDestroy(field);
     everything("destroyed twice");
+
+    ASSERT_EQ(other.createField(field, otherRecord), 0u);
+    ASSERT_EQ(other.curveCreate(curve, field, otherRecord.a, otherRecord.b.data(), L(otherRecord.b),
+                                otherRecord.n.data(), L(otherRecord.n)),
+              0u);
+    everything("of the other basis", BitLength(otherRecord.n) - 1,
+               2 * uint32_t(SignificantLength(otherRecord.n)));
+    f.curveDestroy(curve);
+    f.fieldDestroy(field);
     f.curveFree(curve);
     f.fieldFree(field);
+    EXPECT_EQ(other.elementMaxBits(field), otherRecord.m);
+    EXPECT_EQ(other.signMinByteCount(curve), 2 * uint32_t(SignificantLength(otherRecord.n)));
+    other.curveFree(curve);
+    other.fieldFree(field);
     f.curveFree(nullptr);
     f.fieldFree(nullptr);
 }
@@ -788,30 +881,51 @@ inline void CheckLifecycle(const Family& f, const CurveRecord& record) {
     EXPECT_EQ(curve.parameters, nullptr);
     EXPECT_EQ(curve.order, nullptr);
 
-    // A curve with n = 0 (n is not checked at creation): sizes are 0, not wrapped, and every
-    // operation that needs n refuses with its code instead of dividing by zero or looping.
-    ASSERT_EQ(f.createField(&field, record), 0u);
-    ASSERT_EQ(f.curveCreate(&curve, &field, record.a, record.b.data(), uint32_t(record.b.size()),
-                            nullptr, 0),
-              0u);
-    EXPECT_EQ(f.privateKeyMaxBits(&curve), 0u);
-    EXPECT_EQ(f.signMinByteCount(&curve), 0u);
-    const Bytes one{1};
-    uint16_t code = 0;
-    EXPECT_EQ(f.generatePrivateKey(x.data(), 64, &curve, one.data(), 1, &code), 1u);
-    EXPECT_EQ(code, ResultCodeRandomTooLong);
-    Bytes out(64);
-    EXPECT_EQ(f.signHash(out.data(), 64, &curve, x.data(), 64, y.data(), 64, one.data(), 1,
-                         one.data(), 1, one.data(), 1, &code),
-              1u);
-    EXPECT_EQ(code, ResultCodeBadSeed);
-    uint8_t verified = 9;
-    EXPECT_EQ(f.verifyHash(&verified, &curve, x.data(), 64, y.data(), 64, one.data(), 1, y.data(),
-                           2, x.data(), 64, y.data(), 64, &code),
-              1u);
-    EXPECT_EQ(code, ResultCodeBadSignatureLength);
-    f.curveDestroy(&curve);
-    f.fieldDestroy(&field);
+    // Curves with n = 0, 1 or 2 (n is not checked at creation): sizes are 0, not wrapped, and
+    // every operation that needs n refuses with its code instead of dividing by zero or
+    // looping. With n <= 1 no d and no e exist, and with n = 2 the one e = 1 fails for d = 1
+    // and a zero hash (r = x mod 2, s = (1 + r) mod 2): code 9, never the codes 1 and 99 on
+    // which callers draw again.
+    const Bytes one{1}, zeroHash(8, 0);
+    for (const Bytes& n : {Bytes(), Bytes{1}, Bytes{2}}) {
+        SCOPED_TRACE(testing::Message() << "n = " << ToHex(n));
+        ASSERT_EQ(f.createField(&field, record), 0u);
+        ASSERT_EQ(f.curveCreate(&curve, &field, record.a, record.b.data(),
+                                uint32_t(record.b.size()), n.data(), L(n)),
+                  0u);
+        const bool none = BitLength(n) <= 1;
+        EXPECT_EQ(f.privateKeyMaxBits(&curve), none ? 0u : 1u);
+        EXPECT_EQ(f.signMinByteCount(&curve), 2 * uint32_t(SignificantLength(n)));
+        uint16_t code = 0;
+        Bytes out(64), fe(64);
+        EXPECT_EQ(f.generatePrivateKey(out.data(), 64, &curve, one.data(), 1, &code),
+                  none ? 1u : 0u);
+        EXPECT_EQ(code, none ? ResultCodeRandomTooLong : ResultCodeNone);
+        EXPECT_EQ(f.generatePrivateKey(out.data(), 64, &curve, zeroHash.data(), 1, &code), 1u);
+        EXPECT_EQ(code, none ? ResultCodeInternalFailure : ResultCodeBadValue);
+        EXPECT_EQ(f.createPreSign(fe.data(), 64, &curve, x.data(), 64, y.data(), 64, one.data(), 1,
+                                  &code),
+                  none ? 1u : 0u);
+        EXPECT_EQ(code, none ? ResultCodeInternalFailure : ResultCodeNone);
+        if (none) fe = x;
+        const uint32_t length = none ? 2 : 2 * uint32_t(SignificantLength(n));
+        EXPECT_EQ(f.signHash(out.data(), length, &curve, x.data(), 64, y.data(), 64,
+                             zeroHash.data(), 8, one.data(), 1, one.data(), 1, &code),
+                  1u);
+        EXPECT_EQ(code, ResultCodeInternalFailure);
+        EXPECT_EQ(f.signHashByPreSign(out.data(), length, &curve, x.data(), 64, y.data(), 64,
+                                      zeroHash.data(), 8, one.data(), 1, one.data(), 1, fe.data(),
+                                      64, &code),
+                  1u);
+        EXPECT_EQ(code, ResultCodeInternalFailure);
+        uint8_t verified = 9;
+        EXPECT_EQ(f.verifyHash(&verified, &curve, x.data(), 64, y.data(), 64, one.data(), 1,
+                               y.data(), 2, x.data(), 64, y.data(), 64, &code),
+                  1u);
+        EXPECT_EQ(code, ResultCodeBadSignatureLength);
+        f.curveDestroy(&curve);
+        f.fieldDestroy(&field);
+    }
 
     // Allocated handles, freed while created.
     DSTU4145BaseFieldHandle* heapField = f.fieldAllocate();

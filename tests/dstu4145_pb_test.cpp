@@ -142,7 +142,8 @@ TEST(DSTU4145PBExports, SharedChecks) {
 }
 
 TEST(DSTU4145PBHandles, UncreatedDestroyedAndLifecycle) {
-    dstutest::CheckUncreatedHandles(dstutest::PB(), PBRecord(101));
+    dstutest::CheckUncreatedHandles(dstutest::PB(), PBRecord(101), dstutest::ONB(),
+                                    dstutest::ONBRecord(201));
     dstutest::CheckLifecycle(dstutest::PB(), PBRecord(101));
 }
 

@@ -469,7 +469,9 @@ uint16_t ElementA(uint64_t p, uint64_t q, uint64_t* a) {
 
 TEST(GOST34310ElementA, MatchesTheLiteralSearch) {
     // Every p below 300 with every q, and some p above the bound with every q: the same a
-    // as trying every d, except that a search that would go beyond d = 1024 is refused.
+    // as trying every d, except that p and q without an element of order q (q = 1, q not
+    // dividing p - 1, every d giving 1) and a search that would go beyond d = 1024 are
+    // refused, so that a = 1 is never reported.
     std::vector<uint64_t> moduli;
     for (uint64_t p = 1; p < 300; ++p) moduli.push_back(p);
     for (uint64_t p : {1031, 1033, 1105, 2003, 2689, 2821}) moduli.push_back(p);
@@ -479,8 +481,8 @@ TEST(GOST34310ElementA, MatchesTheLiteralSearch) {
             const auto [expected, d] = reference::ElementA(p, q);
             uint64_t a = 0;
             const uint16_t code = ElementA(p, q, &a);
-            const bool beyondBound = (d == 0 || d > GOST34310::MaxBaseOfA) && p > 1026;
-            if (beyondBound) {
+            const bool refused = q == 1 || (p - 1) % q != 0 || d == 0 || d > GOST34310::MaxBaseOfA;
+            if (refused) {
                 EXPECT_EQ(code, ResultCodeBadValue);
             } else {
                 ASSERT_EQ(code, ResultCodeNone);
@@ -516,9 +518,12 @@ TEST(GOST34310ElementA, DegenerateInputEndsPromptly) {
     uint64_t a = 0;
     EXPECT_EQ(ElementA(carmichael, q, &a), ResultCodeBadValue);
     EXPECT_EQ(reference::ElementA(carmichael, q).second, f1);
-    // A small p whose every d gives 1 still ends with a = 1, as the plain search does.
-    EXPECT_EQ(ElementA(5, 1, &a), ResultCodeNone);
-    EXPECT_EQ(a, 1u);
+    // No element of order q: q = 1, q not dividing p - 1 (the exponent is 0), every d below
+    // p - 1 giving 1 (p = 3, q = 2) and p = 1. The plain search would report a = 1.
+    for (const auto& [pSmall, qSmall] :
+         std::vector<std::pair<uint64_t, uint64_t>>{{5, 1}, {7, 100}, {3, 2}, {1, 2}}) {
+        EXPECT_EQ(ElementA(pSmall, qSmall, &a), ResultCodeBadValue) << pSmall << " " << qSmall;
+    }
     // Zero modulus or order: an internal failure.
     EXPECT_EQ(ElementA(0, 3, &a), ResultCodeInternalFailure);
     EXPECT_EQ(ElementA(23, 0, &a), ResultCodeInternalFailure);
@@ -824,7 +829,7 @@ TEST(GOST34310Signature, HashMultipleOfQSignsAsOne) {
 }
 
 TEST(GOST34310Signature, OrderWiderThanTheSignatureIsRefused) {
-    // A 257-bit q would make r and s too long for their 32 bytes.
+    // A 257-bit q would make r and s too long for their 32 bytes, whatever k: no k can help.
     const Examples& examples = WorkedExamples();
     const Example& e = ExampleNamed("A");
     Domain d = DomainOf(e);
@@ -834,8 +839,50 @@ TEST(GOST34310Signature, OrderWiderThanTheSignatureIsRefused) {
     GuardedBuffer signature(64);
     uint16_t code = 0;
     EXPECT_EQ(Sign(d, examples.hash, examples.x, examples.k, signature.data(), &code), 1u);
-    EXPECT_EQ(code, ResultCodeBadValue);
+    EXPECT_EQ(code, ResultCodeInternalFailure);
     EXPECT_TRUE(signature.Untouched() && signature.Intact());
+}
+
+// Parameters on which every random number fails answer ResultCodeInternalFailure, not the
+// code on which callers draw again: q <= 1 (no k or x in range), q = 2 (its one k = 1
+// failed), a = 0 (mod p) with p = 1 among them (r = 0 for every k). With q = 3 the same
+// failures leave another k and keep ResultCodeBadValue.
+TEST(GOST34310Signature, NoRandomNumberCanSucceed) {
+    struct Case {
+        uint64_t p, q, a, x, k;
+        uint16_t expected;
+    };
+    const Case cases[] = {
+        {23, 11, 0, 1, 3, ResultCodeInternalFailure},   // a = 0
+        {23, 11, 46, 1, 3, ResultCodeInternalFailure},  // a = 2p
+        {1, 11, 5, 1, 3, ResultCodeInternalFailure},    // p = 1
+        {23, 1, 2, 1, 1, ResultCodeInternalFailure},    // q = 1: no k
+        {23, 1, 2, 1, 0, ResultCodeInternalFailure},
+        {7, 2, 6, 1, 1, ResultCodeInternalFailure},  // r = 6 mod 2 = 0
+        {7, 2, 3, 1, 1, ResultCodeInternalFailure},  // r = 1, s = (1 + 1) mod 2 = 0
+        {7, 2, 3, 1, 2, ResultCodeBadValue},         // k out of range: k = 1 remains
+        {7, 3, 3, 1, 1, ResultCodeBadValue},         // r = 3 mod 3 = 0; k = 2 gives r = 2
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "p " << c.p << " q " << c.q << " a " << c.a << " k " << c.k);
+        GuardedBuffer signature(64);
+        uint16_t code = 0;
+        EXPECT_EQ(Sign({BytesOf64(c.p), BytesOf64(c.q), BytesOf64(c.a)}, Bytes{1}, BytesOf64(c.x),
+                       BytesOf64(c.k), signature.data(), &code),
+                  1u);
+        EXPECT_EQ(code, c.expected);
+        EXPECT_TRUE(signature.Untouched() && signature.Intact());
+    }
+    for (uint64_t q : {0, 1}) {
+        Bytes x(8);
+        uint16_t code = 0;
+        const Bytes qBytes = BytesOf64(q), random{1};
+        EXPECT_EQ(QIRVALEGOST34310SignGeneratePrivateKey(x.data(), 8, qBytes.data(), 8,
+                                                         random.data(), 1, &code),
+                  1u);
+        EXPECT_EQ(code, ResultCodeInternalFailure) << q;
+    }
 }
 
 // ---- hostile lengths ----------------------------------------------------------------------

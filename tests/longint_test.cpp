@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/exceptions.h"
+#include "longint/fixed_width.h"
 #include "longint/long_integer.h"
 #include "longint/long_integer_reference.h"
 #include "support/test_support.h"
@@ -523,6 +524,71 @@ TEST(LongIntegerReference, ModExpAgreesOnSmallAndDegenerateModuli) {
                     << b << " ^ " << ex << " mod " << mod;
             }
         }
+    }
+}
+
+// The constant-time fixed-width layer against LongIntegerClass: odd moduli of every word count
+// up to its limit (the unrolled sizes among them), patterned operands below them, long values
+// to reduce, and exponents read over public lengths beyond their bit length.
+TEST(FixedWidth, AgreesWithLongIntegerArithmetic) {
+    namespace Fixed = QIRVALE::FixedWidth;
+    using Words = std::vector<Fixed::Word>;
+    auto words = [](const LongIntegerClass& v, uint32_t count) {
+        Bytes bytes(count * sizeof(Fixed::Word));
+        v.ToBytes(bytes.data(), uint32_t(bytes.size()));
+        Words w(count);
+        Fixed::LoadBytes(w.data(), count, bytes.data(), uint32_t(bytes.size()));
+        return w;
+    };
+    auto number = [](const Words& w) {
+        Bytes bytes(w.size() * sizeof(Fixed::Word) + 3);
+        Fixed::StoreBytes(bytes.data(), uint32_t(bytes.size()), w.data(), uint32_t(w.size()));
+        LongIntegerClass v;
+        v.FromBytes(bytes.data(), uint32_t(bytes.size()));
+        return v;
+    };
+    Operands ops(17);
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        const uint32_t mBits =
+            iteration % 4 == 0 ? 256u << (iteration / 4 % 3) : 2 + ops.Below(4079);
+        LongIntegerClass m = ops.WithBits(mBits);
+        m.SetBit(0, true);
+        const uint32_t k = Fixed::WordsForBits(mBits);
+        const Words mw = words(m, k);
+        ASSERT_TRUE(Fixed::Modulus::Fits(mw.data(), k));
+        const Fixed::Modulus mod(mw.data(), k);
+        const LongIntegerClass a = ops.Value(mBits) % m, b = ops.Value(mBits) % m;
+        const LongIntegerClass x = ops.Value(std::min(3 * mBits + 100, 8100u)), e = ops.Value(600),
+                               f = ops.Value(300);
+        const Words aw = words(a, k), bw = words(b, k);
+        const uint32_t eBits = e.BitLength() + ops.Below(70), fBits = f.BitLength();
+        const Words ew = words(e, Fixed::WordsForBits(eBits) + 1), fw = words(f, 5 + fBits / 8);
+        const Words xw = words(x, Fixed::WordsForBits(x.BitLength()) + 1 + ops.Below(3));
+        Words r(k), t(k);
+        auto expect = [&](const LongIntegerClass& want, const char* what) {
+            ASSERT_EQ(Hex(number(r)), Hex(want))
+                << what << " mod " << Hex(m) << " of " << Hex(a) << ", " << Hex(b);
+        };
+        mod.Add(r.data(), aw.data(), bw.data());
+        expect((a + b) % m, "sum");
+        mod.Subtract(r.data(), aw.data(), bw.data());
+        expect((a + m - b) % m, "difference");
+        mod.ToMontgomery(t.data(), aw.data());
+        mod.Multiply(r.data(), t.data(), bw.data());
+        expect(a * b % m, "product");
+        mod.Square(r.data(), t.data());
+        mod.FromMontgomery(r.data(), r.data());
+        expect(a * a % m, "square");
+        mod.Reduce(r.data(), xw.data(), uint32_t(xw.size()));
+        expect(x % m, "reduction");
+        mod.Power(r.data(), aw.data(), ew.data(), eBits);
+        expect(LongIntegerClass::ModExp(a, e, m), "power");
+        mod.PublicDoublePower(r.data(), aw.data(), ew.data(), eBits, bw.data(), fw.data(), fBits);
+        expect(LongIntegerClass::ModMul(LongIntegerClass::ModExp(a, e, m),
+                                        LongIntegerClass::ModExp(b, f, m), m),
+               "double power");
+        ASSERT_EQ(Fixed::LessThanMask(aw.data(), bw.data(), k) != 0, a < b);
+        ASSERT_EQ(Fixed::IsZeroMask(aw.data(), k) != 0, a.IsZero());
     }
 }
 

@@ -27,8 +27,8 @@ using Pairs = std::vector<std::pair<uint32_t, uint32_t>>;
 const uint32_t kFieldDegrees[] = {1, 2, 3, 5, 6, 11, 14, 23, 26, 53, 173, 179, 191, 233, 431, 515};
 const uint32_t kStandardDegrees[] = {173, 179, 191, 233, 431};
 // The standard degrees, and two beyond 512, where products read their rotations through
-// shifted windows instead of shifted copies (681 with a composite 2m + 1).
-const uint32_t kLargeDegrees[] = {173, 179, 191, 233, 431, 515, 681};
+// shifted windows instead of shifted copies (one odd, one even).
+const uint32_t kLargeDegrees[] = {173, 179, 191, 233, 431, 515, 606};
 
 // ---- straightforward references --------------------------------------------------------
 
@@ -89,13 +89,24 @@ Pairs TableOf(const ONBBaseField& field) {
     return pairs;
 }
 
-// R = 0, X = a, s = 0; per entry (i, j): X rotated to a rotated left by i, R ^= X & (b rotated
-// left by j).
-Element ReferenceMultiply(const ONBBaseField& field, const Element& a, const Element& b) {
-    const uint32_t m = field.Degree();
+// The stated criterion for a type II optimal normal basis, computed directly: 2m + 1 prime,
+// and 2 of order 2m modulo 2m + 1, or of order m with 2m + 1 = 3 (mod 4).
+bool TypeTwoBasis(uint32_t m) {
+    const uint32_t p = 2 * m + 1;
+    for (uint32_t d = 2; d < p; ++d) {
+        if (p % d == 0) return false;
+    }
+    uint32_t order = 1;
+    for (uint32_t x = 2 % p; x != 1; x = 2 * x % p) ++order;
+    return order == 2 * m || (order == m && p % 4 == 3);
+}
+
+// R = 0, X = a, s = 0; per pair (i, j) of the table: X rotated to a rotated left by i,
+// R ^= X & (b rotated left by j).
+Element MultiplyByPairs(const Pairs& pairs, uint32_t m, const Element& a, const Element& b) {
     Element r, x(a);
     uint32_t s = 0;
-    for (const auto& [i, j] : TableOf(field)) {
+    for (const auto& [i, j] : pairs) {
         if (i > s) x = RotateLeftWithin(x, m, i - s);
         if (i < s) x = RotateRightWithin(x, m, s - i);
         s = i;
@@ -104,6 +115,10 @@ Element ReferenceMultiply(const ONBBaseField& field, const Element& a, const Ele
         r.XorWith(y);
     }
     return r;
+}
+
+Element ReferenceMultiply(const ONBBaseField& field, const Element& a, const Element& b) {
+    return MultiplyByPairs(TableOf(field), field.Degree(), a, b);
 }
 
 Element ReferenceSquare(const ONBBaseField& field, const Element& a) {
@@ -184,27 +199,51 @@ TEST(ONBTable, ExamplesAndTheDegreesItAccepts) {
               (Pairs{{0, 1}, {1, 0}, {1, 3}, {2, 3}, {2, 4}, {3, 1}, {3, 2}, {4, 2}, {4, 4}}));
     EXPECT_THROW(ONBBaseField(0), AssertExceptionClass);
     EXPECT_THROW(ONBBaseField(4), AssertExceptionClass);
-    EXPECT_EQ(ONBBaseField(12).MultiplicationTableLength(), 23u);  // 25 is not prime
+    EXPECT_THROW(ONBBaseField(12), AssertExceptionClass);  // 25 is not prime
     EXPECT_EQ(ONBBaseField(173).MultiplicationTableLength(), 345u);
 }
 
-TEST(ONBTable, EqualsTheLoopOverAllPairs) {
+// The degrees accepted are exactly those of the criterion, and their tables equal the loop
+// over all pairs. The other degrees whose loop also finds 2m - 1 pairs (m = 12, 24, 60, 84,
+// 148, 180, 181 and 218 up to 300) give a product that is not associative: no field.
+TEST(ONBTable, AcceptsExactlyTheTypeTwoBases) {
     std::vector<uint32_t> degrees;
     for (uint32_t m = 1; m <= 300; ++m) degrees.push_back(m);
     degrees.insert(degrees.end(), std::begin(kStandardDegrees), std::end(kStandardDegrees));
-    uint32_t accepted = 0;
+    Random random(3);
+    uint32_t accepted = 0, tablesWithoutField = 0;
     Pairs expected;
     for (uint32_t m : degrees) {
-        if (ReferenceTable(m, expected)) {
+        const bool table = ReferenceTable(m, expected);
+        if (TypeTwoBasis(m)) {
             ++accepted;
+            ASSERT_TRUE(table) << "m = " << m;
             EXPECT_EQ(TableOf(ONBBaseField(m)), expected) << "m = " << m;
-        } else {
-            EXPECT_THROW(ONBBaseField{m}, AssertExceptionClass) << "m = " << m;
+            continue;
         }
+        EXPECT_THROW(ONBBaseField{m}, AssertExceptionClass) << "m = " << m;
+        if (!table) continue;
+        ++tablesWithoutField;
+        bool associative = true;
+        for (int trial = 0; trial < 8 && associative; ++trial) {
+            const Element a = random.Below(m), b = random.Below(m), c = random.Below(m);
+            associative = MultiplyByPairs(expected, m, MultiplyByPairs(expected, m, a, b), c) ==
+                          MultiplyByPairs(expected, m, a, MultiplyByPairs(expected, m, b, c));
+        }
+        EXPECT_FALSE(associative) << "m = " << m;
     }
-    // 74 degrees up to 300 (among them the composite 2m+1 of m = 12, 24, 60, 84, 148, 180,
-    // 181 and 218), and the five standard degrees once more.
-    EXPECT_EQ(accepted, 74u + 5u);
+    EXPECT_EQ(accepted, 66u + 5u);
+    EXPECT_EQ(tablesWithoutField, 8u);
+    // Beyond the reference tables, acceptance alone.
+    for (uint32_t m = 301; m <= 2000; ++m) {
+        bool built = true;
+        try {
+            ONBBaseField field(m);
+        } catch (const AssertExceptionClass&) {
+            built = false;
+        }
+        EXPECT_EQ(built, TypeTwoBasis(m)) << "m = " << m;
+    }
 }
 
 TEST(ONBTable, LargestDegreesAndTheCapacityLimit) {
@@ -224,7 +263,7 @@ TEST(ONBTable, LargestDegreesAndTheCapacityLimit) {
             ASSERT_LT(pairs[e - 1], pairs[e]);
         }
     }
-    EXPECT_THROW(ONBBaseField(8176), AssertExceptionClass);  // 2m-1 pairs fail to come out
+    EXPECT_THROW(ONBBaseField(8176), AssertExceptionClass);  // 16353 = 3 * 5451
     // Beyond the limit the powers no longer fit a long integer, whatever the pair count
     // (8181 and 65535 would otherwise pass it and fail it); nothing is allocated.
     for (uint32_t big : {8177u, 8181u, 65535u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
@@ -254,8 +293,7 @@ TEST(ONBArithmetic, OperationsEqualTheLiteralAlgorithms) {
     Random random(1);
     std::vector<uint32_t> degrees(std::begin(kLargeDegrees), std::end(kLargeDegrees));
     for (uint32_t m = 1; m <= 70; ++m) {
-        Pairs ignored;
-        if (ReferenceTable(m, ignored)) degrees.push_back(m);
+        if (TypeTwoBasis(m)) degrees.push_back(m);
     }
     for (uint32_t m : degrees) {
         const ONBBaseField field(m);
@@ -267,7 +305,7 @@ TEST(ONBArithmetic, OperationsEqualTheLiteralAlgorithms) {
                   ReferenceMultiply(field, field.One(), field.One()))
             << m;
     }
-    for (uint32_t m : {1u, 2u, 3u, 5u, 12u, 53u, 173u}) {
+    for (uint32_t m : {1u, 2u, 3u, 5u, 14u, 53u, 173u}) {
         const ONBBaseField field(m);
         const Element small = random.Below(m);
         const Element big = random.Exactly(m + random.Uniform(1, 130));

@@ -390,6 +390,19 @@ void ONBBaseField::DestroyField() noexcept {
     degree = 0;
 }
 
+// Trial division up to the square root of p, then the order of 2 by repeated doubling
+// (at most 2m steps; m is at most ONBMaxDegree here).
+bool ONBBaseField::HasTypeTwoBasis(uint32_t m) {
+    if (m == 0 || m > ONBMaxDegree) return false;
+    const uint32_t p = 2 * m + 1;
+    for (uint32_t d = 3; d * d <= p; d += 2) {
+        if (p % d == 0) return false;
+    }
+    uint32_t order = 1;
+    for (uint32_t r = 2; r != 1; r = 2 * r % p) ++order;
+    return order == 2 * m || (order == m && p % 4 == 3);
+}
+
 void ONBBaseField::RequireBuilt() const {
     if (multiplicationTable == nullptr) throw AssertExceptionClass();
 }
@@ -397,7 +410,8 @@ void ONBBaseField::RequireBuilt() const {
 // The table is defined by the loop over all m^2 pairs: with p = 2m+1, a = 2^i mod p and
 // b = 2^j mod p, the pair (i, j) belongs when p divides one of a+b+1, a+b-1, a-b+1, a-b-1;
 // pairs are stored row by row, columns ascending; finding a (2m)-th pair, or fewer than 2m-1
-// in all, refuses the degree. There is no other test of m.
+// in all, refuses the degree. Degrees without a type II basis are refused before the table
+// is built (HasTypeTwoBasis); for the others the count always comes out 2m - 1.
 //
 // The same table without the m^2 loop: the columns j whose residue 2^j mod p is one of the
 // four b = -a-1, 1-a, a+1, a-1 (mod p) are read from an index of the residues, and sorted
@@ -410,6 +424,7 @@ void ONBBaseField::BuildMultiplicationTable() {
     const uint32_t m = degree;
     if (m == 0) throw AssertExceptionClass();
     if (m > ONBMaxDegree) throw OutOfMemoryExceptionClass();
+    if (!HasTypeTwoBasis(m)) throw AssertExceptionClass();
     const uint32_t p = 2 * m + 1, capacity = 2 * m - 1;
     HeapArray<MultiplicationTableEntry> table(capacity);
 

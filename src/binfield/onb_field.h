@@ -54,10 +54,17 @@ class ONBBaseField {
     ONBBaseField() noexcept : degree(0), multiplicationTable(nullptr) {}
 
     // Builds the field of degree m (BuildMultiplicationTable). Raises AssertExceptionClass for
-    // m = 0 and for every m whose table does not have exactly 2m-1 pairs (m = 4, for
-    // example; a few composite 2m+1 pass, such as m = 12), OutOfMemoryExceptionClass for
-    // m > ONBMaxDegree or when the table cannot be allocated.
+    // m = 0 and for every m without a type II optimal normal basis (HasTypeTwoBasis; m = 4 or
+    // m = 12, for example), OutOfMemoryExceptionClass for m > ONBMaxDegree or when the table
+    // cannot be allocated.
     explicit ONBBaseField(uint32_t m);
+
+    // Whether GF(2^m) has an optimal normal basis of type II: p = 2m + 1 is prime, and 2
+    // generates the multiplicative group modulo p, or p = 3 (mod 4) and 2 has order m modulo
+    // p. Only then is beta a normal element and the table's product that of a field. Some
+    // other m (12, 24, 60, 84, 148, 180, 181, 218, ...) also give a table of 2m - 1 pairs,
+    // but its product is not associative.
+    static bool HasTypeTwoBasis(uint32_t m);
 
     // CopyField: a deep copy with its own table. Copying a field of degree 0 raises
     // AssertExceptionClass; a failed allocation raises OutOfMemoryExceptionClass.

@@ -20,12 +20,10 @@
 // Coordinates are not checked to be reduced or on the curve, except by CheckBasePoint.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "frame/exceptions.h"
 #include "longint/long_integer.h"
-#include "qirvale.h"
 
 namespace QIRVALE {
 
@@ -70,22 +68,6 @@ struct ProjectivePoint {
     Element Y;
     Element Z;
 };
-
-// The caller-visible curve handle: two owned pointers, null until created.
-template <class Field>
-struct CurveHandle {
-    CurveParameters<Field>* parameters;
-    LongIntegerClass* order;
-};
-
-// Whether CurveHandle<Field> has the layout of the caller's DSTU4145CurveHandle.
-template <class Field>
-constexpr bool HasCallerHandleLayout() {
-    using Handle = CurveHandle<Field>;
-    return sizeof(Handle) == sizeof(DSTU4145CurveHandle) &&
-           offsetof(Handle, parameters) == offsetof(DSTU4145CurveHandle, parameters) &&
-           offsetof(Handle, order) == offsetof(DSTU4145CurveHandle, order);
-}
 
 // Signed binary digits d_i in {-1, 0, +1} with k = sum of d_i 2^i and no two adjacent digits
 // non-zero: nonZeroMask has bit i set where d_i != 0, negativeMask where d_i = -1. The top
@@ -334,12 +316,12 @@ bool GenerateBasePoint(const CurveParameters<Field>& curve, const LongIntegerCla
     return true;
 }
 
-// Whether (x, y) may serve as a base point (or public key) of order dividing `order`, tested
-// in this order: not (0, 0); both coordinates of at most m bits; on the curve
-// (y (y + x) = x^2 (x + A) + B as integers); order * (x, y) is infinity.
+// Whether (x, y) is a finite point of the curve, tested in this order: not (0, 0); both
+// coordinates of at most m bits; y (y + x) = x^2 (x + A) + B as integers. Two products and a
+// square.
 template <class Field>
-bool CheckBasePoint(const CurveParameters<Field>& curve, const LongIntegerClass& order,
-                    const typename Field::Element& x, const typename Field::Element& y) {
+bool IsCurvePoint(const CurveParameters<Field>& curve, const typename Field::Element& x,
+                  const typename Field::Element& y) {
     using Element = typename Field::Element;
     const Field& f = curve.field;
     if (Field::IsZero(x) && Field::IsZero(y)) return false;
@@ -351,7 +333,15 @@ bool CheckBasePoint(const CurveParameters<Field>& curve, const LongIntegerClass&
     f.AddInPlace(xPlusA, curve.a);
     Element right = f.Multiply(f.Square(x), xPlusA);
     f.AddInPlace(right, curve.b);
-    if (left != right) return false;
+    return left == right;
+}
+
+// Whether (x, y) may serve as a base point (or public key) of order dividing `order`:
+// IsCurvePoint, then order * (x, y) is infinity.
+template <class Field>
+bool CheckBasePoint(const CurveParameters<Field>& curve, const LongIntegerClass& order,
+                    const typename Field::Element& x, const typename Field::Element& y) {
+    if (!IsCurvePoint(curve, x, y)) return false;
     return ScalarMultiply(curve, order, AffinePoint<Field>(x, y)).atInfinity != 0;
 }
 

@@ -9,9 +9,5 @@ namespace QIRVALE {
 using ONBCurveParameters = CurveParameters<ONBBaseField>;
 using ONBAffinePoint = AffinePoint<ONBBaseField>;
 using ONBProjectivePoint = ProjectivePoint<ONBBaseField>;
-// The block behind a DSTU4145CurveHandle of the normal-basis exports.
-using ONBCurve = CurveHandle<ONBBaseField>;
-
-static_assert(HasCallerHandleLayout<ONBBaseField>(), "curve handle layout");
 
 }  // namespace QIRVALE

@@ -9,9 +9,5 @@ namespace QIRVALE {
 using PBCurveParameters = CurveParameters<PBBaseField>;
 using PBAffinePoint = AffinePoint<PBBaseField>;
 using PBProjectivePoint = ProjectivePoint<PBBaseField>;
-// The block behind a DSTU4145CurveHandle of the polynomial-basis exports.
-using PBCurve = CurveHandle<PBBaseField>;
-
-static_assert(HasCallerHandleLayout<PBBaseField>(), "curve handle layout");
 
 }  // namespace QIRVALE

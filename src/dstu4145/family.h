@@ -1,15 +1,20 @@
 // The bodies of the DSTU 4145 family exports, written once over the field type. Each function
 // takes the export's own arguments, resolves the handles, runs the steps of protocol.h and
 // curve.h inside the guarded boundary (frame/boundary.h) and writes the outputs; the exports
-// of pb_exports.cpp and onb_exports.cpp only name the field type. Only field creation differs
-// between the bases (PB from its polynomial, ONB from m) and lives with the exports.
+// of pb_exports.cpp and onb_exports.cpp only name the field type and its object kinds. Only
+// field creation differs between the bases (PB from its polynomial, ONB from m) and lives
+// with the exports.
 //
-// Handles. A base-field handle holds a Field*, a curve handle a CurveParameters<Field>* and
-// the order n; both are null while not created. An uncreated or destroyed handle is a state a
-// caller may legitimately be in, not a wild pointer: status exports given one fail with
+// Handles. A base-field handle holds a pointer to a tagged field, a curve handle pointers to
+// tagged curve parameters and a tagged order n; all are null while not created. Both bases
+// use the same C handle types, so every object starts with its kind (ObjectKind), and every
+// export checks the kind before it reads through a handle. An uncreated or destroyed handle
+// is a state a caller may legitimately be in, not a wild pointer, and a handle of the other
+// basis is a mistake the kind reveals: status exports given either fail with
 // ResultCodeInternalFailure (never ResultCodeBadValue, on which callers draw again and would
-// loop), status-only exports return 1, size queries 0. Null handle pointers are the caller's
-// contract violation, except in the Free exports.
+// loop), status-only exports return 1, size queries 0, and Destroy and Free leave an object
+// of another kind alone. Null handle pointers are the caller's contract violation, except in
+// the Free exports.
 //
 // Created objects are never written after creation: every long integer stored in a curve is
 // normalised when the curve is built, so that reading operations leave it untouched, and one
@@ -17,7 +22,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <type_traits>
+#include <utility>
 
 #include "curve/curve.h"
 #include "dstu4145/protocol.h"
@@ -29,6 +37,60 @@
 
 namespace QIRVALE {
 
+// The kind of an object behind a handle, held in its first four bytes. The values are
+// arbitrary words unlikely to begin anything else; a destroyed object's kind is wiped to
+// None before its memory is released.
+enum class ObjectKind : uint32_t {
+    None = 0,
+    PBField = 0x5142FB01,
+    ONBField = 0x5142FB02,
+    PBCurve = 0x5142FB03,
+    ONBCurve = 0x5142FB04,
+    CurveOrder = 0x5142FB05,
+};
+
+// An object of type T behind a handle, preceded by its kind.
+template <class T>
+struct Tagged {
+    template <class... Arguments>
+    explicit Tagged(ObjectKind objectKind, Arguments&&... arguments)
+        : kind(objectKind), value(std::forward<Arguments>(arguments)...) {}
+    ~Tagged() { SecureWipe(&kind, sizeof kind); }
+    Tagged(const Tagged&) = delete;
+    Tagged& operator=(const Tagged&) = delete;
+
+    ObjectKind kind;
+    T value;
+};
+
+// The kind at the start of a handle's object, read as bytes so that any object may be asked.
+inline ObjectKind KindAt(const void* object) {
+    ObjectKind kind;
+    std::memcpy(&kind, object, sizeof kind);
+    return kind;
+}
+
+// The value of the object at `object` when it is a Tagged<T> of `kind`; null for a null
+// pointer and for an object of any other kind.
+template <class T>
+T* TaggedValue(void* object, ObjectKind kind) {
+    static_assert(std::is_standard_layout<Tagged<T>>::value, "the kind must come first");
+    if (object == nullptr || KindAt(object) != kind) return nullptr;
+    return &static_cast<Tagged<T>*>(object)->value;
+}
+
+// Releases the Tagged<T> at `*object` when it has `kind` and sets the pointer to null;
+// returns false, changing nothing, for an object of another kind. A null pointer is nothing
+// to release (true).
+template <class T>
+bool ReleaseTagged(void*& object, ObjectKind kind) noexcept {
+    if (object == nullptr) return true;
+    if (KindAt(object) != kind) return false;
+    delete static_cast<Tagged<T>*>(object);
+    object = nullptr;
+    return true;
+}
+
 // Runs a status-only body (returning whether it succeeded): status 0 or 1, and 1 when an
 // exception was caught. `flag`, when given, is cleared first; the body sets it.
 template <class Body>
@@ -38,17 +100,15 @@ uint32_t GuardedSuccess(uint8_t* flag, Body&& body) noexcept {
     });
 }
 
-// The order n of a created curve. Raises GeneralExceptionClass for a curve handle that is not
-// created (either pointer null), which the boundary reports as ResultCodeInternalFailure.
-inline const LongIntegerClass& CreatedOrder(const DSTU4145CurveHandle* handle) {
-    if (handle->parameters == nullptr || handle->order == nullptr) throw GeneralExceptionClass();
-    return *static_cast<const LongIntegerClass*>(handle->order);
-}
-
-// n of a created curve, or null for an uncreated one (for the unguarded size queries).
+// n of a created curve of either basis, or null for a handle that holds none (for the size
+// queries that are one function for both bases).
 inline const LongIntegerClass* OrderOrNull(const DSTU4145CurveHandle* handle) {
-    if (handle->parameters == nullptr || handle->order == nullptr) return nullptr;
-    return static_cast<const LongIntegerClass*>(handle->order);
+    void* parameters = handle->parameters;
+    if (parameters == nullptr ||
+        (KindAt(parameters) != ObjectKind::PBCurve && KindAt(parameters) != ObjectKind::ONBCurve)) {
+        return nullptr;
+    }
+    return TaggedValue<LongIntegerClass>(handle->order, ObjectKind::CurveOrder);
 }
 
 // Writes `value` into `length` bytes (zero-padded) when its significant bytes fit; otherwise
@@ -59,21 +119,8 @@ inline uint16_t WriteInteger(const LongIntegerClass& value, uint8_t* out, uint32
     return ResultCodeNone;
 }
 
-// GeneratePrivateKey of both bases (integers only): the checks of CheckPrivateKeyRandom, then
-// the output size (ResultCodeBufferTooSmall); d is the random number itself.
-inline uint32_t GeneratePrivateKeyExport(uint8_t* d, uint32_t dLength,
-                                         const DSTU4145CurveHandle* curve, const uint8_t* random,
-                                         uint32_t randomLength, uint16_t* errorCode) noexcept {
-    return GuardedStatus(errorCode, nullptr, [&]() -> uint16_t {
-        const LongIntegerClass& order = CreatedOrder(curve);
-        const LongIntegerClass r = IntegerFrom({random, randomLength});
-        const uint16_t code = CheckPrivateKeyRandom(r, order);
-        if (code != ResultCodeNone) return code;
-        return WriteInteger(r, d, dLength);
-    });
-}
-
-template <class Field>
+// The family of one field type, whose field and curve objects carry the kinds given.
+template <class Field, ObjectKind kFieldKind, ObjectKind kCurveKind>
 class DSTU4145Family {
   public:
     using Element = typename Field::Element;
@@ -82,34 +129,35 @@ class DSTU4145Family {
 
     // ---- fields ------------------------------------------------------------------------
 
-    // Stores the field made by `build` (a std::unique_ptr<Field>, null to refuse) in the
-    // handle; the handle is null first and stays null on refusal or an exception.
+    // Stores the field made by `build` (a std::unique_ptr<Field>, null to refuse), tagged
+    // with the field kind, in the handle; the handle is null first and stays null on refusal
+    // or an exception.
     template <class Build>
     static uint32_t BaseFieldCreate(DSTU4145BaseFieldHandle* handle, Build&& build) noexcept {
         handle->field = nullptr;
         return GuardedSuccess(nullptr, [&] {
             std::unique_ptr<Field> field = build();
             if (field == nullptr) return false;
-            handle->field = field.release();
+            handle->field = new Tagged<Field>(kFieldKind, std::move(*field));
             return true;
         });
     }
 
-    // Releases the field (its destructor wipes the polynomial or the table); null afterwards.
+    // Releases a field of this basis (its destructor wipes the polynomial or the table); null
+    // afterwards. An object of another kind is left as it is.
     static void BaseFieldDestroy(DSTU4145BaseFieldHandle* handle) noexcept {
-        delete static_cast<Field*>(handle->field);
-        handle->field = nullptr;
+        ReleaseTagged<Field>(handle->field, kFieldKind);
     }
 
+    // Destroy, then the handle itself, unless the handle holds an object of another kind.
     static void BaseFieldFree(DSTU4145BaseFieldHandle* handle) noexcept {
-        if (handle == nullptr) return;
-        BaseFieldDestroy(handle);
+        if (handle == nullptr || !ReleaseTagged<Field>(handle->field, kFieldKind)) return;
         FreeWiped(handle, sizeof *handle);
     }
 
-    // m of a created field, 0 for an uncreated one.
+    // m of a created field of this basis, else 0.
     static uint32_t FieldDegree(const DSTU4145BaseFieldHandle* handle) noexcept {
-        const Field* field = static_cast<const Field*>(handle->field);
+        const Field* field = TaggedValue<Field>(handle->field, kFieldKind);
         return field == nullptr ? 0 : field->Degree();
     }
 
@@ -117,8 +165,8 @@ class DSTU4145Family {
 
     // A curve over the curve's own copy of the field: A (0 or 1, standing for the field's
     // Zero or One), B and n as given (not checked). Status 1, with both pointers null, for
-    // another A, an uncreated field, a string of more than 1024 bytes or an allocation
-    // failure.
+    // another A, a field handle that holds no field of this basis, a string of more than 1024
+    // bytes or an allocation failure.
     static uint32_t CurveCreate(DSTU4145CurveHandle* handle, const DSTU4145BaseFieldHandle* field,
                                 uint16_t a, const uint8_t* b, uint32_t bLength, const uint8_t* n,
                                 uint32_t nLength) noexcept {
@@ -126,28 +174,34 @@ class DSTU4145Family {
         handle->order = nullptr;
         return GuardedSuccess(nullptr, [&] {
             if (a > 1) return false;
-            const Field* source = static_cast<const Field*>(field->field);
+            const Field* source = TaggedValue<Field>(field->field, kFieldKind);
             if (source == nullptr) return false;
-            auto parameters =
-                std::make_unique<Curve>(*source, a == 1, Field::ElementFromBytes(b, bLength));
-            auto order = std::make_unique<LongIntegerClass>(IntegerFrom({n, nLength}));
-            order->Normalize();
+            auto parameters = std::make_unique<Tagged<Curve>>(kCurveKind, *source, a == 1,
+                                                              Field::ElementFromBytes(b, bLength));
+            auto order = std::make_unique<Tagged<LongIntegerClass>>(ObjectKind::CurveOrder,
+                                                                    IntegerFrom({n, nLength}));
+            order->value.Normalize();
             handle->parameters = parameters.release();
             handle->order = order.release();
             return true;
         });
     }
 
-    // Releases the parameters (A, B and the field copy are wiped) and n; null afterwards.
+    // Releases the parameters (A, B and the field copy are wiped) and n; null afterwards. A
+    // handle whose parameters are of another kind is left as it is.
     static void CurveDestroy(DSTU4145CurveHandle* handle) noexcept {
-        delete static_cast<Curve*>(handle->parameters);
-        handle->parameters = nullptr;
-        delete static_cast<LongIntegerClass*>(handle->order);
-        handle->order = nullptr;
+        if (!ReleaseTagged<Curve>(handle->parameters, kCurveKind)) return;
+        // An order of another kind is not this library's to release; the handle forgets it.
+        if (!ReleaseTagged<LongIntegerClass>(handle->order, ObjectKind::CurveOrder)) {
+            handle->order = nullptr;
+        }
     }
 
+    // Destroy, then the handle itself, unless the handle holds parameters of another kind.
     static void CurveFree(DSTU4145CurveHandle* handle) noexcept {
         if (handle == nullptr) return;
+        void* parameters = handle->parameters;
+        if (parameters != nullptr && KindAt(parameters) != kCurveKind) return;
         CurveDestroy(handle);
         FreeWiped(handle, sizeof *handle);
     }
@@ -234,6 +288,20 @@ class DSTU4145Family {
         });
     }
 
+    // GeneratePrivateKey (integers only): the checks of CheckPrivateKeyRandom, then the
+    // output size (ResultCodeBufferTooSmall); d is the random number itself.
+    static uint32_t GeneratePrivateKey(uint8_t* d, uint32_t dLength,
+                                       const DSTU4145CurveHandle* handle, const uint8_t* random,
+                                       uint32_t randomLength, uint16_t* errorCode) noexcept {
+        return GuardedStatus(errorCode, nullptr, [&]() -> uint16_t {
+            const LongIntegerClass& order = CreatedOrder(handle);
+            const LongIntegerClass r = IntegerFrom({random, randomLength});
+            const uint16_t code = CheckPrivateKeyRandom(r, order);
+            if (code != ResultCodeNone) return code;
+            return WriteInteger(r, d, dLength);
+        });
+    }
+
     // ---- signatures --------------------------------------------------------------------
 
     static uint32_t CreatePreSign(uint8_t* f, uint32_t fLength, const DSTU4145CurveHandle* handle,
@@ -308,10 +376,21 @@ class DSTU4145Family {
     }
 
   private:
-    // The parameters of a created curve; GeneralExceptionClass for an uncreated handle.
+    // The parameters of a created curve of this basis; GeneralExceptionClass for a handle
+    // that holds none (uncreated, destroyed, or of the other basis).
     static const Curve& CreatedCurve(const DSTU4145CurveHandle* handle) {
-        CreatedOrder(handle);
-        return *static_cast<const Curve*>(handle->parameters);
+        const Curve* curve = TaggedValue<Curve>(handle->parameters, kCurveKind);
+        if (curve == nullptr ||
+            TaggedValue<LongIntegerClass>(handle->order, ObjectKind::CurveOrder) == nullptr) {
+            throw GeneralExceptionClass();
+        }
+        return *curve;
+    }
+
+    // n of a created curve of this basis; GeneralExceptionClass as CreatedCurve.
+    static const LongIntegerClass& CreatedOrder(const DSTU4145CurveHandle* handle) {
+        CreatedCurve(handle);
+        return *TaggedValue<LongIntegerClass>(handle->order, ObjectKind::CurveOrder);
     }
 
     static uint16_t WriteElement(const Element& value, uint8_t* out, uint32_t length) {

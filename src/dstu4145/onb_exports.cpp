@@ -11,7 +11,8 @@
 
 namespace {
 
-using ONB = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField>;
+using ONB = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,
+                                    QIRVALE::ObjectKind::ONBCurve>;
 
 }  // namespace
 
@@ -21,8 +22,9 @@ QIRVALE_EXPORT(void) QIRVALEDSTU4145ONBSignBaseFieldFree(DSTU4145BaseFieldHandle
     ONB::BaseFieldFree(field);
 }
 
-// The field of degree m when m has a type II optimal normal basis (the multiplication table
-// has exactly 2m - 1 pairs); status 1 for m = 0, m = 4 and every other degree without one.
+// The field of degree m when m has a type II optimal normal basis
+// (ONBBaseField::HasTypeTwoBasis); status 1 for m = 0, m = 4, m = 12 and every other degree
+// without one.
 QIRVALE_EXPORT(uint32_t)
 QIRVALEDSTU4145ONBSignBaseFieldCreate(DSTU4145BaseFieldHandle* field, uint16_t m) {
     return ONB::BaseFieldCreate(field, [&] { return std::make_unique<QIRVALE::ONBBaseField>(m); });
@@ -101,7 +103,7 @@ QIRVALE_EXPORT(uint32_t)
 QIRVALEDSTU4145ONBSignGeneratePrivateKey(uint8_t* d, uint32_t dLength,
                                          const DSTU4145CurveHandle* curve, const uint8_t* random,
                                          uint32_t randomLength, uint16_t* errorCode) {
-    return QIRVALE::GeneratePrivateKeyExport(d, dLength, curve, random, randomLength, errorCode);
+    return ONB::GeneratePrivateKey(d, dLength, curve, random, randomLength, errorCode);
 }
 
 QIRVALE_EXPORT(uint32_t)

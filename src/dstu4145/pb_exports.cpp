@@ -10,7 +10,8 @@
 
 namespace {
 
-using PB = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField>;
+using PB = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
+                                   QIRVALE::ObjectKind::PBCurve>;
 
 // The field of t^m + t^k + 1 (j = l = 0, 0 < k < m) or t^m + t^k + t^j + t^l + 1
 // (m > k > j > l >= 1); null for any other exponents and for a reducible polynomial, which
@@ -112,7 +113,7 @@ QIRVALE_EXPORT(uint32_t)
 QIRVALEDSTU4145PBSignGeneratePrivateKey(uint8_t* d, uint32_t dLength,
                                         const DSTU4145CurveHandle* curve, const uint8_t* random,
                                         uint32_t randomLength, uint16_t* errorCode) {
-    return QIRVALE::GeneratePrivateKeyExport(d, dLength, curve, random, randomLength, errorCode);
+    return PB::GeneratePrivateKey(d, dLength, curve, random, randomLength, errorCode);
 }
 
 QIRVALE_EXPORT(uint32_t)

@@ -176,6 +176,9 @@ uint16_t ElementA(const LongIntegerClass& p, const LongIntegerClass& q, LongInte
     const LongIntegerClass one(1u);
     const LongIntegerClass pMinusOne = p - one;
     const LongIntegerClass e = pMinusOne / q;
+    // An element of order q exists only for q > 1 dividing p - 1 (the order of the group for
+    // a prime p); for other q the formula gives a = 1 or an element of another order.
+    if (q <= one || !(pMinusOne % q).IsZero()) return ResultCodeBadValue;
     // The d with d^e = 1 (mod p) are closed under multiplication, so the first d that gives
     // a != 1 is a prime: a composite d is a product of smaller d that all gave 1 and gives 1
     // itself. Only prime d are therefore tried. For a prime p and a prime q dividing p - 1 the
@@ -187,6 +190,9 @@ uint16_t ElementA(const LongIntegerClass& p, const LongIntegerClass& q, LongInte
         if (d > MaxBaseOfA) return ResultCodeBadValue;
         if (IsSmallPrime(d)) a = LongIntegerClass::ModExp(LongIntegerClass(d), e, p);
     }
+    // a = 1 has order 1, not q: every d tried gave 1 (p = 1, or a small p such as p = 3,
+    // q = 2, where only d = p - 1 would give a != 1).
+    if (a == one) return ResultCodeBadValue;
     return ResultCodeNone;
 }
 

@@ -101,9 +101,10 @@ uint16_t GenerateParameters(uint32_t width, bool longProcedure, uint8_t* p, uint
                             uint8_t* q, uint32_t qLength, uint32_t t, uint32_t tq, uint32_t x0,
                             uint32_t c);
 
-// a = d^((p - 1) div q) mod p for the first d = 2, 3, ... below p - 1 that gives a != 1; a = 1
-// when every such d gives 1. Raises for p = 0 and q = 0. Returns ResultCodeBadValue, leaving a
-// unspecified, when no d up to MaxBaseOfA gives a != 1 and larger d remain.
+// a = d^((p - 1) / q) mod p for the first d = 2, 3, ... below p - 1 that gives a != 1. Raises
+// for p = 0 and q = 0. Returns ResultCodeBadValue, leaving a unspecified, when q <= 1 or q
+// does not divide p - 1 (no element of order q), when every such d gives 1, and when no d up
+// to MaxBaseOfA gives a != 1 and larger d remain.
 uint16_t ElementA(const LongIntegerClass& p, const LongIntegerClass& q, LongIntegerClass& a);
 
 // The a export: ElementA, then a into its buffer (ResultCodeBufferTooSmall when it does not

@@ -18,11 +18,18 @@ bool InOpenRange(const LongIntegerClass& value, const LongIntegerClass& q) {
     return !value.IsZero() && value < q;
 }
 
+// Whether q leaves no integer strictly between 0 and q: q = 0 or q = 1.
+bool OrderAdmitsNoNumber(const LongIntegerClass& q) {
+    return q.BitLength() <= 1;
+}
+
 }  // namespace
 
 uint16_t GeneratePrivateKey(uint8_t* x, uint32_t xLength, const LongIntegerClass& q,
                             const LongIntegerClass& random) {
-    if (!InOpenRange(random, q)) return ResultCodeBadValue;
+    if (!InOpenRange(random, q)) {
+        return OrderAdmitsNoNumber(q) ? ResultCodeInternalFailure : ResultCodeBadValue;
+    }
     return WriteNumber(x, xLength, random);
 }
 
@@ -34,13 +41,21 @@ uint16_t GeneratePublicKey(uint8_t* y, uint32_t yLength, const LongIntegerClass&
 uint16_t SignHash(uint8_t* signature, const LongIntegerClass& p, const LongIntegerClass& q,
                   const LongIntegerClass& a, const LongIntegerClass& hash,
                   const LongIntegerClass& x, const LongIntegerClass& k) {
-    if (q.BitLength() > MaxOrderBits) return ResultCodeBadValue;
+    if (q.BitLength() > MaxOrderBits) return ResultCodeInternalFailure;
     const LongIntegerClass h = UsableHash(hash, q);
-    if (!InOpenRange(k, q)) return ResultCodeBadValue;
+    if (!InOpenRange(k, q)) {
+        return OrderAdmitsNoNumber(q) ? ResultCodeInternalFailure : ResultCodeBadValue;
+    }
+    // q = 2 has the one k = 1, so its failure is final.
+    const bool onlyK = q == LongIntegerClass(2u);
     const LongIntegerClass r = LongIntegerClass::ModExp(a, k, p).Modulo(q);
-    if (r.IsZero()) return ResultCodeBadValue;
+    if (r.IsZero()) {
+        // a = 0 (mod p), p = 1 among them, makes a^k mod p = 0 and r = 0 for every k.
+        if (onlyK || a.Modulo(p).IsZero()) return ResultCodeInternalFailure;
+        return ResultCodeBadValue;
+    }
     const LongIntegerClass s = (k * h + x * r).Modulo(q);
-    if (s.IsZero()) return ResultCodeBadValue;
+    if (s.IsZero()) return onlyK ? ResultCodeInternalFailure : ResultCodeBadValue;
     s.ToBytes(signature, SignatureHalfSize);
     r.ToBytes(signature + SignatureHalfSize, SignatureHalfSize);
     return ResultCodeNone;

@@ -19,7 +19,8 @@ constexpr uint32_t SignatureHalfSize = 32;
 constexpr uint32_t MaxOrderBits = 8 * SignatureHalfSize;
 
 // The caller's random number becomes the private key x when 0 < x < q (else
-// ResultCodeBadValue); it is neither reduced nor masked.
+// ResultCodeBadValue, or ResultCodeInternalFailure for q <= 1, where no such x exists); it is
+// neither reduced nor masked.
 uint16_t GeneratePrivateKey(uint8_t* x, uint32_t xLength, const LongIntegerClass& q,
                             const LongIntegerClass& random);
 
@@ -28,8 +29,11 @@ uint16_t GeneratePublicKey(uint8_t* y, uint32_t yLength, const LongIntegerClass&
                            const LongIntegerClass& a, const LongIntegerClass& x);
 
 // r = (a^k mod p) mod q, s = (x r + k H) mod q, H taken as 1 when H mod q = 0. Checks, in
-// order: q of at most MaxOrderBits bits, 0 < k < q, r != 0, s != 0, each failure
-// ResultCodeBadValue; the caller then supplies another k.
+// order: q of at most MaxOrderBits bits (else ResultCodeInternalFailure), 0 < k < q, r != 0,
+// s != 0, each failure ResultCodeBadValue, on which the caller supplies another k. Where no
+// k can succeed, ResultCodeInternalFailure replaces that code: q <= 1 (no k in range), q = 2
+// (its one k failed), a = 0 (mod p) (r = 0 for every k). Other parameters on which every k
+// fails (a of order 1, p or q not prime) are not detected.
 uint16_t SignHash(uint8_t* signature, const LongIntegerClass& p, const LongIntegerClass& q,
                   const LongIntegerClass& a, const LongIntegerClass& hash,
                   const LongIntegerClass& x, const LongIntegerClass& k);

@@ -1,26 +1,16 @@
 #include "symmetric/gost28147_vector.h"
 
+#include "frame/cpu_features.h"
+
 namespace QIRVALE {
 
 #if defined(QIRVALE_VECTOR_UNITS)
 
-namespace {
-
-// The checks include the operating system's support for the register state.
-GOST28147VectorUnit DetectUnit() noexcept {
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi")) {
-        return GOST28147VectorUnit::kAvx512Vbmi;
-    }
-    if (__builtin_cpu_supports("avx2")) return GOST28147VectorUnit::kAvx2;
-    return GOST28147VectorUnit::kNone;
-}
-
-}  // namespace
-
 GOST28147VectorUnit GOST28147VectorUnitOfProcessor() noexcept {
-    static const GOST28147VectorUnit unit = DetectUnit();  // a constant of the machine
-    return unit;
+    const CpuFeatures& features = DetectedCpuFeatures();
+    if (features.avx512vbmi) return GOST28147VectorUnit::kAvx512Vbmi;
+    if (features.avx2) return GOST28147VectorUnit::kAvx2;
+    return GOST28147VectorUnit::kNone;
 }
 
 void GOST28147CycleBlocksVector(GOST28147VectorUnit unit, const uint8_t* rows,

@@ -74,9 +74,9 @@ std::string Arguments::Required(std::string_view name) const {
     return *value;
 }
 
-void Arguments::UsageError(const std::string& message) const {
-    Fail(ExitStatus::kUsage,
-         command_ + ": " + message + " (see 'qirvale " + command_ + " --help')");
+void Arguments::UsageError(const std::string& message, const std::string& see) const {
+    Fail(ExitStatus::kUsage, command_ + ": " + message + " (see '" +
+                                 (see.empty() ? "qirvale " + command_ + " --help" : see) + "')");
 }
 
 std::optional<unsigned long> ParseDecimal(std::string_view text, unsigned long maximum) {

@@ -30,8 +30,9 @@ class Arguments {
     const std::vector<std::string>& operands() const noexcept { return operands_; }
     const std::string& command() const noexcept { return command_; }
 
-    // A usage error that names the command.
-    [[noreturn]] void UsageError(const std::string& message) const;
+    // A usage error that names the command and where to read more: the command's help, or
+    // the command line `see`.
+    [[noreturn]] void UsageError(const std::string& message, const std::string& see = "") const;
 
   private:
     std::string command_;

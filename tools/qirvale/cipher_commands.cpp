@@ -112,7 +112,7 @@ ExitStatus Transform(const Arguments& args, bool encrypt) {
     const CipherOptions options = LoadCipherOptions(args);
     const std::string inputPath = args.operands().empty() ? "-" : args.operands()[0];
     const std::string outputPath = args.Value("out").value_or("-");
-    // Opening the output empties it: it must not be the input.
+    // The output replaces its file when the command succeeds: it must not be the input.
     std::error_code error;
     if (inputPath != "-" && outputPath != "-" &&
         std::filesystem::equivalent(inputPath, outputPath, error)) {
@@ -144,7 +144,7 @@ ExitStatus Transform(const Arguments& args, bool encrypt) {
         StreamBlocks(input, true, blocks, [&](uint8_t* tail, std::size_t size) {
             if (size != kBlock) {
                 Fail(ExitStatus::kMalformed, input.name() +
-                                                 ": malformed ciphertext: ecb ciphertext is a "
+                                                 ": malformed ciphertext: ecb ciphertext must be a "
                                                  "non-empty multiple of 8 bytes");
             }
             cipher.InPlace(tail, kBlock);

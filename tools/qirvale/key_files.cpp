@@ -13,6 +13,10 @@ namespace {
 constexpr std::string_view kPrivateKeyHeader = "QIRVALE DSTU 4145 PRIVATE KEY";
 constexpr std::string_view kPublicKeyHeader = "QIRVALE DSTU 4145 PUBLIC KEY";
 constexpr std::string_view kSignatureHeader = "QIRVALE DSTU 4145 SIGNATURE";
+// The optional fields of a signature file: the hash parameters when not the defaults.
+constexpr const char* kStartValueField = "hash-iv";
+constexpr const char* kSBoxDigestField = "hash-sbox-digest";
+constexpr std::size_t kHashBytes = QIRVALE_GOST34311_HASH_SIZE;
 
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -23,8 +27,9 @@ std::string_view TrimBlanks(std::string_view text) {
 // The fields of one file, split and checked against the list of names the kind has.
 class Record {
   public:
+    // `names`: the fields the kind must have; `optional`: those it may have.
     Record(std::string_view text, std::string_view header, std::vector<const char*> names,
-           std::string fileName, std::string kind)
+           std::string fileName, std::string kind, std::vector<const char*> optional = {})
         : fileName_(std::move(fileName)), kind_(std::move(kind)) {
         std::vector<std::string_view> lines = SplitLines(text);
         if (lines.empty() || lines[0] != header) {
@@ -38,6 +43,7 @@ class Record {
             const std::string_view value = TrimBlanks(lines[i].substr(colon + 1));
             bool known = false;
             for (const char* allowed : names) known = known || name == allowed;
+            for (const char* allowed : optional) known = known || name == allowed;
             if (!known) Malformed(lineName + ": unknown field \"" + std::string(name) + "\"");
             if (!fields_.emplace(std::string(name), value).second) {
                 Malformed("field \"" + std::string(name) + "\" appears twice");
@@ -54,6 +60,7 @@ class Record {
     }
 
     std::string_view Field(const char* name) const { return fields_.at(name); }
+    bool Has(const char* name) const { return fields_.count(name) != 0; }
 
     unsigned CurveIndex() const {
         const std::optional<unsigned long> index = ParseDecimal(Field("curve"), 0xFFFF);
@@ -153,9 +160,12 @@ std::string FormatPublicKey(const PublicKey& key) {
 }
 
 std::string FormatSignature(const SignatureFile& signature) {
-    return std::string(kSignatureHeader) + "\n" +
-           Line("curve", std::to_string(signature.curveIndex)) +
-           Line("signature", ToHex(signature.value));
+    std::string text = std::string(kSignatureHeader) + "\n" +
+                       Line("curve", std::to_string(signature.curveIndex)) +
+                       Line("signature", ToHex(signature.value));
+    if (signature.startValue) text += Line(kStartValueField, ToHex(*signature.startValue));
+    if (signature.sBoxDigest) text += Line(kSBoxDigestField, ToHex(*signature.sBoxDigest));
+    return text;
 }
 
 PrivateKey ParsePrivateKey(std::string_view text, const std::string& fileName) {
@@ -175,7 +185,8 @@ PublicKey ParsePublicKey(std::string_view text, const std::string& fileName) {
 
 SignatureFile ParseSignature(std::string_view text, const std::string& fileName,
                              const CurveRecord& curve) {
-    const Record record(text, kSignatureHeader, {"curve", "signature"}, fileName, "signature file");
+    const Record record(text, kSignatureHeader, {"curve", "signature"}, fileName, "signature file",
+                        {kStartValueField, kSBoxDigestField});
     SignatureFile signature;
     signature.curveIndex = record.CurveIndex();
     if (signature.curveIndex != curve.index) {
@@ -183,6 +194,10 @@ SignatureFile ParseSignature(std::string_view text, const std::string& fileName,
                          ", the public key for curve " + std::to_string(curve.index));
     }
     signature.value = record.Hex("signature", curve.SignatureBytes());
+    if (record.Has(kStartValueField))
+        signature.startValue = record.Hex(kStartValueField, kHashBytes);
+    if (record.Has(kSBoxDigestField))
+        signature.sBoxDigest = record.Hex(kSBoxDigestField, kHashBytes);
     return signature;
 }
 

@@ -15,6 +15,7 @@
 // Lines end in LF (CRLF is accepted); fields may come in any order.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,10 @@ namespace QIRVALETool {
 struct SignatureFile {
     unsigned curveIndex = 0;
     Bytes value;  // r then s
+    // The hash parameters, recorded when they are not the defaults: the start value, and the
+    // GOST 34.311 digest of the S-box's 128 bytes.
+    std::optional<Bytes> startValue;
+    std::optional<Bytes> sBoxDigest;
 };
 
 // The file texts. The private-key text holds d: the caller wipes it after use.

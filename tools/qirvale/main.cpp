@@ -19,6 +19,7 @@ namespace QIRVALETool {
 namespace {
 
 const OptionSpec kHelp{"help", false};
+const OptionSpec kQuiet{"quiet", false};
 
 const char kExitStatuses[] =
     "Exit status: 0 success, 1 signature mismatch, 2 bad usage, 3 a file could not be read\n"
@@ -42,39 +43,49 @@ const std::vector<Command>& Commands() {
          {kHelp},
          &RunCurves},
         {"hash",
-         "hash [--sbox FILE] [--iv HEX] [FILE...]",
+         "hash [--sbox FILE] [--iv HEX] [--quiet] [FILE...]",
          "Prints the GOST 34.311-95 digest of each FILE (standard input for - or no FILE) as\n"
          "64 hex digits in the library's byte order, two spaces and the name.\n"
          "  --sbox FILE  S-box: 128 bytes, or 256 hex digits (default: the library's sample\n"
          "               S-box of the standard's worked example)\n"
-         "  --iv HEX     start hash value, 64 hex digits (default: zero)\n",
-         {{"sbox", true}, {"iv", true}, kHelp},
+         "  --iv HEX     start hash value, 64 hex digits (default: zero)\n"
+         "  --quiet      no progress display for large files (shown only on a terminal)\n",
+         {{"sbox", true}, {"iv", true}, kQuiet, kHelp},
          &RunHash},
         {"keygen",
          "keygen --curve INDEX [--key FILE] [--pub FILE] [--force]",
          "Makes a DSTU 4145 key on a standard curve: a base point generated for the key, a\n"
          "private key and its public key, from the operating system's random source.\n"
          "  --curve INDEX  101..110 (polynomial basis) or 201..205 (normal basis)\n"
-         "  --key FILE     private key file, created with mode 0600 (default qirvale.key)\n"
+         "  --key FILE     private key file, created with mode 0600 (default qirvale.key);\n"
+         "                 - writes it to standard output, which must not be a terminal\n"
          "  --pub FILE     public key file (default qirvale.pub)\n"
          "  --force        replace existing files (otherwise they are left alone)\n",
          {{"curve", true}, {"key", true}, {"pub", true}, {"force", false}, kHelp},
          &RunKeygen},
         {"sign",
-         "sign --key FILE [--sbox FILE] [--iv HEX] [--out FILE] DOC",
+         "sign --key FILE [--sbox FILE] [--iv HEX] [--out FILE] [--quiet] DOC",
          "Signs the GOST 34.311 hash of DOC (- for standard input) with a private key file\n"
-         "and writes a signature file (default: standard output).\n"
-         "  --sbox, --iv  hash parameters, as for 'hash' (the verifier must use the same)\n",
-         {{"key", true}, {"sbox", true}, {"iv", true}, {"out", true}, kHelp},
+         "and writes a signature file (default: standard output). Warns when the key file is\n"
+         "accessible by group or others.\n"
+         "  --sbox, --iv  hash parameters, as for 'hash'; the signature file records them\n"
+         "                when they are not the defaults (the S-box by its digest)\n"
+         "  --quiet       no progress display for a large DOC\n",
+         {{"key", true}, {"sbox", true}, {"iv", true}, {"out", true}, kQuiet, kHelp},
          &RunSign},
         {"verify",
-         "verify --pub FILE --sig FILE [--sbox FILE] [--iv HEX] DOC",
+         "verify --pub FILE --sig FILE [--sbox FILE] [--iv HEX] [--quiet] DOC",
          "Checks a signature file of DOC under a public key file. Prints \"DOC: signature ok\"\n"
-         "and exits 0 when it verifies; \"signature mismatch\" and exit status 1 when not.\n",
-         {{"pub", true}, {"sig", true}, {"sbox", true}, {"iv", true}, kHelp},
+         "and exits 0 when it verifies; \"signature mismatch\" and exit status 1 when not.\n"
+         "  --iv HEX     needed only for a signature file that does not record its start value\n"
+         "  --sbox FILE  needed when the signature file records an S-box digest: the S-box\n"
+         "               must match it (options contradicting the file: exit status 2)\n"
+         "  --quiet      no progress display for a large DOC\n",
+         {{"pub", true}, {"sig", true}, {"sbox", true}, {"iv", true}, kQuiet, kHelp},
          &RunVerify},
         {"encrypt",
-         "encrypt --key FILE --mode ecb|ctr|cfb [--iv HEX] [--sbox FILE] [--out FILE] [IN]",
+         "encrypt --key FILE --mode ecb|ctr|cfb [--iv HEX] [--sbox FILE] [--out FILE] [--quiet] "
+         "[IN]",
          "Encrypts IN (default standard input) with GOST 28147-89 into --out (default\n"
          "standard output).\n"
          "  --key FILE   32 bytes, or 64 hex digits\n"
@@ -82,22 +93,39 @@ const std::vector<Command>& Commands() {
          "               8 bytes (always at least one byte); ctr: gamma; cfb: gamma with\n"
          "               feedback. ctr and cfb do not pad: output length = input length.\n"
          "  --iv HEX     synchro for ctr and cfb, 16 hex digits; never reuse one with a key\n"
-         "  --sbox FILE  as for 'hash' (default: the library's sample S-box)\n",
-         {{"key", true}, {"mode", true}, {"iv", true}, {"sbox", true}, {"out", true}, kHelp},
+         "  --sbox FILE  as for 'hash' (default: the library's sample S-box)\n"
+         "  --out FILE   written to a temporary file beside FILE and renamed over it on\n"
+         "               success only; a failed run leaves FILE as it was\n"
+         "  --quiet      no progress display for a large IN\n",
+         {{"key", true},
+          {"mode", true},
+          {"iv", true},
+          {"sbox", true},
+          {"out", true},
+          kQuiet,
+          kHelp},
          &RunEncrypt},
         {"decrypt",
-         "decrypt --key FILE --mode ecb|ctr|cfb [--iv HEX] [--sbox FILE] [--out FILE] [IN]",
+         "decrypt --key FILE --mode ecb|ctr|cfb [--iv HEX] [--sbox FILE] [--out FILE] [--quiet] "
+         "[IN]",
          "Reverses 'encrypt' with the same key, mode, synchro and S-box. In ecb mode the\n"
          "padding is checked and removed.\n",
-         {{"key", true}, {"mode", true}, {"iv", true}, {"sbox", true}, {"out", true}, kHelp},
+         {{"key", true},
+          {"mode", true},
+          {"iv", true},
+          {"sbox", true},
+          {"out", true},
+          kQuiet,
+          kHelp},
          &RunDecrypt},
         {"mac",
-         "mac --key FILE [--sbox FILE] [--bytes N] [FILE...]",
+         "mac --key FILE [--sbox FILE] [--bytes N] [--quiet] [FILE...]",
          "Prints the GOST 28147-89 MAC of each FILE: the MAC step over the data padded with\n"
          "zeros to a multiple of 8 bytes (an empty file is one zero block). Zero padding makes\n"
          "data that differ only in trailing zero bytes share a MAC.\n"
-         "  --bytes N  print the first N bytes (1..8) of the final register (default 4)\n",
-         {{"key", true}, {"sbox", true}, {"bytes", true}, kHelp},
+         "  --bytes N  print the first N bytes (1..8) of the final register (default 4)\n"
+         "  --quiet    no progress display for large files\n",
+         {{"key", true}, {"sbox", true}, {"bytes", true}, kQuiet, kHelp},
          &RunMac},
     };
     return kCommands;
@@ -110,8 +138,10 @@ std::string GeneralUsage() {
     for (const Command& command : Commands())
         text += "  qirvale " + std::string(command.synopsis) + "\n";
     text +=
-        "\n'qirvale COMMAND --help' describes a command; tools/README.md describes the key and\n"
-        "signature files and the padding.\n\n";
+        "  qirvale --version\n"
+        "  qirvale --help\n"
+        "\n'qirvale COMMAND --help' describes a command; the qirvale(1) manual page and\n"
+        "tools/README.md describe the key and signature files and the padding.\n\n";
     text += kExitStatuses;
     return text;
 }
@@ -140,6 +170,7 @@ ExitStatus Run(const std::vector<std::string>& words) {
             std::fputs(CommandUsage(command).c_str(), stdout);
             return ExitStatus::kOk;
         }
+        ShowProgress(!args.Flag("quiet"));
         return command.run(args);
     }
     Fail(ExitStatus::kUsage, "unknown command \"" + name + "\" (see 'qirvale --help')");

@@ -39,7 +39,8 @@ tool(3 encrypt --key good.key --mode ecb --out no/such/directory/out.bin plain.b
 # ecb ciphertext must be a non-empty multiple of 8 bytes with valid padding; a failed
 # decryption leaves no output file.
 tool(4 decrypt --key good.key --mode ecb --out out1.bin twelve.bin ERR err)
-expect_match("${err}" "malformed ciphertext" "ecb ciphertext of 12 bytes")
+expect_match("${err}" "malformed ciphertext: ecb ciphertext must be a non-empty multiple of 8 bytes"
+             "ecb ciphertext of 12 bytes")
 tool(4 decrypt --key good.key --mode ecb --out out2.bin empty.bin)
 tool(0 encrypt --key good.key --mode ecb --out plain.enc plain.bin)
 oracle(write other.key 32 99)

@@ -9,6 +9,11 @@ foreach(variable QIRVALE ORACLE VECTORS WORK)
     message(FATAL_ERROR "${variable} is not set")
   endif()
 endforeach()
+# A cross build runs its programs through the emulator CMake was given (qemu-i386).
+if(EMULATOR)
+  set(QIRVALE ${EMULATOR} ${QIRVALE})
+  set(ORACLE ${EMULATOR} ${ORACLE})
+endif()
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 

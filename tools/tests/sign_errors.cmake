@@ -35,6 +35,7 @@ endfunction()
 # The format. CRLF line ends and a missing final line end are accepted.
 string(REPLACE "\n" "\r\n" crlf "${key_text}")
 file(WRITE ${WORK}/crlf.key "${crlf}")
+file(CHMOD ${WORK}/crlf.key PERMISSIONS OWNER_READ OWNER_WRITE)
 tool(0 sign --key crlf.key --out crlf.sig doc)
 string(REGEX REPLACE "\n$" "" no_final "${pub_text}")
 file(WRITE ${WORK}/no-final.pub "${no_final}")
@@ -134,6 +135,47 @@ expect_malformed_sig(long.sig "field \"signature\" must be 84 hex digits")
 # A swapped r and s is well formed but wrong.
 variant("${sig_text}" swapped.sig "signature: [0-9a-f]+" "signature: ${s}${r}")
 tool(1 verify --pub good.pub --sig swapped.sig doc)
+
+# Hash parameters other than the defaults are recorded: the start value as it is, the S-box
+# by its digest (GOST 34.311 of its 128 bytes); the defaults are not.
+expect_match("${sig_text}" "^[^h]*$" "a signature with the default hash parameters")
+string(REPEAT "000102030405060708090a0b0c0d0e0f" 8 sbox)
+oracle(unhex ${sbox} one.sbox)
+string(REPEAT "0f0e0d0c0b0a09080706050403020100" 8 sbox)
+oracle(unhex ${sbox} two.sbox)
+oracle(digest one.sbox OUT one_digest)
+set(iv 0102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20)
+set(other_iv 1102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20)
+tool(0 sign --key good.key --sbox one.sbox --iv ${iv} --out params.sig doc)
+key_field(params.sig hash-iv value)
+expect_equal("${value}" "${iv}" "the recorded start value")
+key_field(params.sig hash-sbox-digest value)
+expect_equal("${value}" "${one_digest}" "the recorded S-box digest")
+file(READ ${WORK}/params.sig params_text)
+variant("${params_text}" old.sig "hash-iv: [0-9a-f]+\n" "")
+variant("${params_text}" shortiv.sig "hash-iv: .." "hash-iv: ")
+# <status>|<signature file>|<options>|<message>: the S-box must be given, and match; an
+# option contradicting the file is a usage error; a file without the start value (as
+# written before it was recorded) takes it from --iv.
+set(cases
+  "0|params.sig|--sbox one.sbox|"
+  "0|params.sig|--sbox one.sbox --iv ${iv}|"
+  "2|params.sig||params.sig was made with another hash S-box: give it with --sbox"
+  "2|params.sig|--sbox two.sbox|the S-box of --sbox is not the one recorded in params.sig"
+  "2|params.sig|--sbox one.sbox --iv ${other_iv}|--iv differs from the hash start value"
+  "1|old.sig|--sbox one.sbox|signature mismatch"
+  "0|old.sig|--sbox one.sbox --iv ${iv}|"
+  "4|shortiv.sig|--sbox one.sbox|field \"hash-iv\" must be 64 hex digits")
+foreach(case ${cases})
+  string(REPLACE "|" ";" case "${case}")
+  list(GET case 0 status)
+  list(GET case 1 sig)
+  list(GET case 2 options)
+  list(GET case 3 message)
+  separate_arguments(options)
+  tool(${status} verify --pub good.pub --sig ${sig} ${options} doc ERR err)
+  expect_match("${err}" "${message}" "verify --sig ${sig} ${options}")
+endforeach()
 
 # Unreadable files.
 tool(3 sign --key missing.key doc)

@@ -1,0 +1,414 @@
+// Constant-time fixed-width arithmetic: masks, Montgomery multiplication and squaring by
+// finely integrated product scanning, reduction of long values, fixed-window exponentiation
+// with masked table reads, and the variable-time double exponentiation of verification.
+#include "longint/fixed_width.h"
+
+#include <cstring>
+
+#include "frame/constant_time.h"
+#include "frame/memory.h"
+
+namespace QIRVALE {
+namespace FixedWidth {
+
+using WordArithmetic::DoubleWord;
+
+namespace {
+
+// All ones when x is zero, else zero.
+inline Word ZeroWordMask(Word x) {
+    return MaskFromBit(static_cast<Word>(((x | (Word(0) - x)) >> (kWordBits - 1)) ^ 1));
+}
+
+// A three-word column accumulator: (top, low) with low of two words. The column sums of the
+// products below stay far below 2^(3 kWordBits).
+struct Column {
+    DoubleWord low = 0;
+    Word top = 0;
+
+    // += a b (the compilers turn this into a multiplication and an add-with-carry chain).
+    void Add(Word a, Word b) {
+        const DoubleWord product = static_cast<DoubleWord>(a) * b;
+        low += product;
+        top += low < product;
+    }
+    void Add(const Column& other) {
+        low += other.low;
+        top += other.top + (low < other.low);
+    }
+    // 2 (this), for columns below 2^(3 kWordBits - 1).
+    void Double() {
+        top = (top << 1) | static_cast<Word>(low >> (2 * kWordBits - 1));
+        low <<= 1;
+    }
+    Word Word0() const { return static_cast<Word>(low); }
+    // Moves to the next column: drops the low word.
+    void Shift() {
+        low = (low >> kWordBits) | (static_cast<DoubleWord>(top) << kWordBits);
+        top = 0;
+    }
+};
+
+// Window width of the fixed-window exponentiation for an exponent of `bits` bits.
+uint32_t WindowBits(uint32_t bits) {
+    if (bits > 512) return 5;
+    if (bits > 128) return 4;
+    if (bits > 24) return 3;
+    return 2;
+}
+
+// Bit i of the exponent words.
+inline Word ExponentBit(const Word* e, uint32_t i) {
+    return (e[i / kWordBits] >> (i % kWordBits)) & 1;
+}
+
+}  // namespace
+
+void LoadBytes(Word* words, uint32_t count, const uint8_t* bytes, uint32_t length) {
+    for (uint32_t i = 0; i < count; ++i) {
+        Word w = 0;
+        for (uint32_t b = 0; b < sizeof(Word); ++b) {
+            const uint32_t j = i * sizeof(Word) + b;
+            if (j < length) w |= static_cast<Word>(bytes[j]) << (8 * b);
+        }
+        words[i] = w;
+    }
+}
+
+void StoreBytes(uint8_t* bytes, uint32_t length, const Word* words, uint32_t count) {
+    for (uint32_t j = 0; j < length; ++j) {
+        const uint32_t i = j / sizeof(Word);
+        bytes[j] = i < count ? static_cast<uint8_t>(words[i] >> (8 * (j % sizeof(Word)))) : 0;
+    }
+}
+
+Word IsZeroMask(const Word* a, uint32_t n) {
+    Word any = 0;
+    for (uint32_t i = 0; i < n; ++i) any |= a[i];
+    return ZeroWordMask(any);
+}
+
+Word LessThanMask(const Word* a, const Word* b, uint32_t n) {
+    Word borrow = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        const DoubleWord d = static_cast<DoubleWord>(a[i]) - b[i] - borrow;
+        borrow = static_cast<Word>(d >> kWordBits) & 1;
+    }
+    return MaskFromBit(borrow);
+}
+
+Word AddWords(Word* r, const Word* a, const Word* b, uint32_t n) {
+    Word carry = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        const DoubleWord s = static_cast<DoubleWord>(a[i]) + b[i] + carry;
+        r[i] = static_cast<Word>(s);
+        carry = static_cast<Word>(s >> kWordBits);
+    }
+    return carry;
+}
+
+Word SubtractWords(Word* r, const Word* a, const Word* b, uint32_t n) {
+    Word borrow = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        const DoubleWord d = static_cast<DoubleWord>(a[i]) - b[i] - borrow;
+        r[i] = static_cast<Word>(d);
+        borrow = static_cast<Word>(d >> kWordBits) & 1;
+    }
+    return borrow;
+}
+
+// ---- Montgomery kernels ---------------------------------------------------------------------
+//
+// Both products run column by column (product scanning) with the Montgomery reduction folded
+// in: column i adds the products a_j b_(i-j) and u_j m_(i-j), where the multiplier u_i is
+// chosen in column i < k to clear the column's low word. The sum a b + u m is then divisible
+// by R, and columns k .. 2k - 1 give the words of (a b + u m) / R < 2m, from which one masked
+// subtraction of m gives the residue. K is the word count when it is fixed at compile time
+// (the loops are then unrolled), or 0 for the run-time count k. scratch holds 3k words.
+
+namespace {
+
+// Full unrolling of the kernel loops when the word count is a compile-time constant (GCC does
+// not do it by itself at -O2; clang does).
+#if defined(__GNUC__) && !defined(__clang__)
+#define QIRVALE_UNROLL _Pragma("GCC unroll 32")
+#else
+#define QIRVALE_UNROLL
+#endif
+
+// r = (top, t) - m when that does not borrow beyond top, else t, for (top, t) < 2m.
+template <uint32_t K>
+inline void FinalSubtract(Word* r, const Word* t, Word top, const Word* m, uint32_t k,
+                          Word* difference) {
+    if (K != 0) k = K;
+    const Word borrow = SubtractWords(difference, t, m, k);
+    const Word keep = ZeroWordMask(top) & MaskFromBit(borrow);
+    for (uint32_t j = 0; j < k; ++j) r[j] = Select(keep, t[j], difference[j]);
+}
+
+template <uint32_t K>
+void MontgomeryMultiply(Word* r, const Word* a, const Word* b, const Word* m, Word mInverse,
+                        uint32_t k, Word* scratch) {
+    if (K != 0) k = K;
+    Word* u = scratch;
+    Word* t = scratch + k;
+    Column c;
+    QIRVALE_UNROLL
+    for (uint32_t i = 0; i < k; ++i) {
+        QIRVALE_UNROLL
+        for (uint32_t j = 0; j < i; ++j) {
+            c.Add(a[j], b[i - j]);
+            c.Add(u[j], m[i - j]);
+        }
+        c.Add(a[i], b[0]);
+        u[i] = c.Word0() * mInverse;
+        c.Add(u[i], m[0]);  // clears the low word
+        c.Shift();
+    }
+    QIRVALE_UNROLL
+    for (uint32_t i = k; i < 2 * k; ++i) {
+        QIRVALE_UNROLL
+        for (uint32_t j = i - k + 1; j < k; ++j) {
+            c.Add(a[j], b[i - j]);
+            c.Add(u[j], m[i - j]);
+        }
+        t[i - k] = c.Word0();
+        c.Shift();
+    }
+    FinalSubtract<K>(r, t, c.Word0(), m, k, scratch + 2 * k);
+}
+
+// As MontgomeryMultiply, with each product a_j a_(i-j), j < i - j, formed once and counted
+// twice.
+template <uint32_t K>
+void MontgomerySquare(Word* r, const Word* a, const Word* m, Word mInverse, uint32_t k,
+                      Word* scratch) {
+    if (K != 0) k = K;
+    Word* u = scratch;
+    Word* t = scratch + k;
+    Column c;
+    QIRVALE_UNROLL
+    for (uint32_t i = 0; i < 2 * k; ++i) {
+        const uint32_t first = i < k ? 0 : i - k + 1;
+        Column cross;
+        QIRVALE_UNROLL
+        for (uint32_t j = first; j < i - j; ++j) cross.Add(a[j], a[i - j]);
+        cross.Double();
+        if (i % 2 == 0) cross.Add(a[i / 2], a[i / 2]);
+        c.Add(cross);
+        if (i < k) {
+            QIRVALE_UNROLL
+            for (uint32_t j = 0; j < i; ++j) c.Add(u[j], m[i - j]);
+            u[i] = c.Word0() * mInverse;
+            c.Add(u[i], m[0]);  // clears the low word
+        } else {
+            QIRVALE_UNROLL
+            for (uint32_t j = first; j < k; ++j) c.Add(u[j], m[i - j]);
+            t[i - k] = c.Word0();
+        }
+        c.Shift();
+    }
+    FinalSubtract<K>(r, t, c.Word0(), m, k, scratch + 2 * k);
+}
+
+}  // namespace
+
+// ---- Modulus ------------------------------------------------------------------------------
+
+bool Modulus::Fits(const Word* m, uint32_t k) {
+    if (k == 0 || k > kMaxWords || m[k - 1] == 0 || (m[0] & 1) == 0) return false;
+    return k > 1 || m[0] > 1;
+}
+
+Modulus::Modulus(const Word* m, uint32_t k) : k_(k) {
+    std::memcpy(m_, m, k * sizeof(Word));
+    // Newton's iteration for m^-1 mod 2^w: each step doubles the number of correct low bits,
+    // starting from the 3 bits that m itself gets right (m m = 1 mod 8 for odd m).
+    Word inverse = m[0];
+    for (int i = 0; i < 6; ++i) inverse *= Word(2) - m[0] * inverse;
+    mInverse_ = Word(0) - inverse;
+    // Unrolled kernels for the common sizes (256-, 512- and 1024-bit moduli on 64-bit words).
+    multiply_ = MontgomeryMultiply<0>;
+    square_ = MontgomerySquare<0>;
+    constexpr uint32_t k256 = 256 / kWordBits, k512 = 512 / kWordBits, k1024 = 1024 / kWordBits;
+    if (k == k256) {
+        multiply_ = MontgomeryMultiply<k256>;
+        square_ = MontgomerySquare<k256>;
+    } else if (k == k512) {
+        multiply_ = MontgomeryMultiply<k512>;
+        square_ = MontgomerySquare<k512>;
+    } else if (k == k1024 && k1024 <= 16) {
+        multiply_ = MontgomeryMultiply < k1024 <= 16 ? k1024 : 0 > ;
+        square_ = MontgomerySquare < k1024 <= 16 ? k1024 : 0 > ;
+    }
+    // R mod m and R^2 mod m = (R mod m) R mod m by long division (m is public).
+    Word u[2 * kMaxWords];
+    Word q[2 * kMaxWords];
+    std::memset(u, 0, sizeof u);
+    u[k] = 1;
+    WordArithmetic::DivModWords(q, one_, u, k + 1, m_, k);
+    std::memset(u, 0, k * sizeof(Word));
+    std::memcpy(u + k, one_, k * sizeof(Word));
+    WordArithmetic::DivModWords(q, rSquared_, u, 2 * k, m_, k);
+}
+
+Modulus::~Modulus() {
+    SecureWipe(scratch_, sizeof scratch_);
+}
+
+void Modulus::Add(Word* r, const Word* a, const Word* b) const {
+    Word* sum = scratch_;
+    const Word carry = AddWords(sum, a, b, k_);
+    FinalSubtract<0>(r, sum, carry, m_, k_, scratch_ + k_);
+}
+
+void Modulus::Subtract(Word* r, const Word* a, const Word* b) const {
+    Word* difference = scratch_;
+    Word* correction = scratch_ + k_;
+    const Word mask = MaskFromBit(SubtractWords(difference, a, b, k_));
+    for (uint32_t j = 0; j < k_; ++j) correction[j] = m_[j] & mask;
+    AddWords(r, difference, correction, k_);
+}
+
+void Modulus::Multiply(Word* r, const Word* a, const Word* b) const {
+    multiply_(r, a, b, m_, mInverse_, k_, scratch_);
+}
+
+void Modulus::Square(Word* r, const Word* a) const {
+    square_(r, a, m_, mInverse_, k_, scratch_);
+}
+
+void Modulus::ToMontgomery(Word* r, const Word* a) const {
+    Multiply(r, a, rSquared_);
+}
+
+void Modulus::FromMontgomery(Word* r, const Word* a) const {
+    Word unit[kMaxWords] = {1};
+    Multiply(r, a, unit);
+}
+
+void Modulus::Reduce(Word* r, const Word* x, uint32_t n) const {
+    // Horner's rule over k-word chunks C_c of x = sum C_c R^c, keeping acc = (chunks so far) / R
+    // mod m: acc <- acc R + C_c / R, each term one Montgomery product; finally acc R.
+    const uint32_t k = k_;
+    Word acc[kMaxWords] = {};
+    Word chunk[kMaxWords];
+    Word unit[kMaxWords] = {1};
+    for (uint32_t c = (n + k - 1) / k; c-- > 0;) {
+        for (uint32_t j = 0; j < k; ++j) chunk[j] = c * k + j < n ? x[c * k + j] : 0;
+        Multiply(acc, acc, rSquared_);
+        Multiply(chunk, chunk, unit);
+        Add(acc, acc, chunk);
+    }
+    Multiply(r, acc, rSquared_);
+    SecureWipe(acc, k * sizeof(Word));
+    SecureWipe(chunk, k * sizeof(Word));
+}
+
+void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t exponentBits) const {
+    constexpr uint32_t kMaxWindow = 5;
+    const uint32_t k = k_;
+    const uint32_t window = WindowBits(exponentBits);
+    const uint32_t entries = 1u << window;
+
+    // table[i] = base^i R mod m.
+    Word table[(1u << kMaxWindow) * kMaxWords];
+    std::memcpy(table, one_, k * sizeof(Word));
+    ToMontgomery(table + k, base);
+    for (uint32_t i = 2; i < entries; ++i) Multiply(table + i * k, table + (i - 1) * k, table + k);
+
+    // Entry `index`, read by touching every entry under a mask.
+    Word selected[kMaxWords];
+    auto select = [&](Word index) {
+        std::memset(selected, 0, k * sizeof(Word));
+        for (uint32_t i = 0; i < entries; ++i) {
+            const Word mask = ZeroWordMask(static_cast<Word>(i) ^ index);
+            const Word* entry = table + i * k;
+            for (uint32_t j = 0; j < k; ++j) selected[j] |= entry[j] & mask;
+        }
+    };
+    // Bits low .. low + bits - 1 of the exponent (the positions are public).
+    auto windowValue = [&](uint32_t low, uint32_t bits) {
+        Word value = 0;
+        for (uint32_t b = bits; b-- > 0;) value = (value << 1) | ExponentBit(exponent, low + b);
+        return value;
+    };
+
+    Word accumulator[kMaxWords];
+    std::memcpy(accumulator, one_, k * sizeof(Word));
+    const uint32_t windows = (exponentBits + window - 1) / window;
+    for (uint32_t w = windows; w-- > 0;) {
+        const uint32_t low = w * window;
+        const uint32_t bits = exponentBits - low < window ? exponentBits - low : window;
+        select(windowValue(low, bits));
+        if (w + 1 == windows) {
+            std::memcpy(accumulator, selected, k * sizeof(Word));
+            continue;
+        }
+        for (uint32_t i = 0; i < window; ++i) Square(accumulator, accumulator);
+        Multiply(accumulator, accumulator, selected);
+    }
+    FromMontgomery(r, accumulator);
+
+    SecureWipe(table, entries * k * sizeof(Word));
+    SecureWipe(selected, k * sizeof(Word));
+    SecureWipe(accumulator, k * sizeof(Word));
+}
+
+void Modulus::PublicPower(Word* r, const Word* a, const Word* e, uint32_t eBits) const {
+    PublicDoublePower(r, a, e, eBits, a, e, 0);
+}
+
+void Modulus::PublicDoublePower(Word* r, const Word* a, const Word* e1, uint32_t e1Bits,
+                                const Word* b, const Word* e2, uint32_t e2Bits) const {
+    constexpr uint32_t kWindow = 4;
+    constexpr uint32_t kEntries = 1u << (kWindow - 1);
+    const uint32_t k = k_;
+    const Word* bases[2] = {a, b};
+    const Word* exponents[2] = {e1, e2};
+    const uint32_t bits[2] = {e1Bits, e2Bits};
+
+    // Sliding-window recoding: digit[t][i] is the odd window value of exponent t that ends at
+    // bit i, or 0. table[t][i] = base_t^(2i + 1) R mod m.
+    uint8_t digit[2][kMaxExponentBits];
+    Word table[2][kEntries * kMaxWords];
+    Word squared[kMaxWords];
+    for (int t = 0; t < 2; ++t) {
+        if (bits[t] == 0) continue;
+        const Word* e = exponents[t];
+        std::memset(digit[t], 0, bits[t]);
+        for (uint32_t top = bits[t]; top-- > 0;) {
+            if (ExponentBit(e, top) == 0) continue;
+            uint32_t low = top + 1 > kWindow ? top + 1 - kWindow : 0;
+            while (ExponentBit(e, low) == 0) ++low;
+            uint32_t value = 0;
+            for (uint32_t i = top + 1; i-- > low;) value = (value << 1) | ExponentBit(e, i);
+            digit[t][low] = static_cast<uint8_t>(value);
+            top = low;
+        }
+        ToMontgomery(table[t], bases[t]);
+        Square(squared, table[t]);
+        for (uint32_t i = 1; i < kEntries; ++i)
+            Multiply(table[t] + i * k, table[t] + (i - 1) * k, squared);
+    }
+
+    Word accumulator[kMaxWords];
+    std::memcpy(accumulator, one_, k * sizeof(Word));
+    bool started = false;
+    for (uint32_t i = e1Bits > e2Bits ? e1Bits : e2Bits; i-- > 0;) {
+        if (started) Square(accumulator, accumulator);
+        for (int t = 0; t < 2; ++t) {
+            if (i >= bits[t] || digit[t][i] == 0) continue;
+            const Word* entry = table[t] + (digit[t][i] >> 1) * k;
+            if (started)
+                Multiply(accumulator, accumulator, entry);
+            else
+                std::memcpy(accumulator, entry, k * sizeof(Word));
+            started = true;
+        }
+    }
+    FromMontgomery(r, accumulator);
+}
+
+}  // namespace FixedWidth
+}  // namespace QIRVALE

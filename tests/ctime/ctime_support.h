@@ -1,0 +1,38 @@
+// Helpers of the constant-time programs: secrets are marked undefined for valgrind memcheck
+// before they reach the library, and results are marked defined again before they are
+// compared (a comparison is a branch). Check() reports a wrong result and sets the exit code.
+#pragma once
+
+#include <valgrind/memcheck.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace ctime_check {
+
+inline int& Failures() {
+    static int failures = 0;
+    return failures;
+}
+
+inline void Secret(const void* data, std::size_t size) {
+    VALGRIND_MAKE_MEM_UNDEFINED(data, size);
+}
+
+inline void Public(const void* data, std::size_t size) {
+    VALGRIND_MAKE_MEM_DEFINED(data, size);
+}
+
+inline void Check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "ctime: wrong result: %s\n", what);
+        ++Failures();
+    }
+}
+
+inline int Finish() {
+    if (RUNNING_ON_VALGRIND == 0) std::fprintf(stderr, "ctime: not running under valgrind\n");
+    return Failures() == 0 && RUNNING_ON_VALGRIND != 0 ? 0 : 1;
+}
+
+}  // namespace ctime_check

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Test code against library code, in non-blank lines of the files git knows (tracked, or new
+# and not ignored). Code: src/, include/ and tools/ without tools/tests/. Tests: tests/,
+# tools/tests/ and fuzz/. Data files (JSON and text vectors, fuzz corpora) and prose (Markdown)
+# count on neither side. With --check, exits 1 when the ratio is above the limit.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+limit=0.40
+
+files() {
+  git ls-files --cached --others --exclude-standard -- "$@" |
+    grep -Ev '(^|/)corpus/|\.(json|jsonl|txt|vec|md)$' || true
+}
+count() {
+  local n=0 f
+  while IFS= read -r f; do
+    [[ -f "$f" ]] && n=$((n + $(grep -cv '^[[:space:]]*$' "$f" || true)))
+  done
+  echo "$n"
+}
+
+code=$(files src include tools | grep -v '^tools/tests/' | count)
+tests=$(files tests tools/tests fuzz | count)
+ratio=$(awk -v t="$tests" -v c="$code" 'BEGIN { printf "%.3f", t / c }')
+printf 'code %d lines, tests %d lines: ratio %s (limit %s)\n' "$code" "$tests" "$ratio" "$limit"
+for dir in tests tools/tests fuzz; do
+  printf "  %-12s %6d\n" "$dir" "$(files "$dir" | count)"
+done
+if [[ ${1:-} == --check ]] && awk -v r="$ratio" -v l="$limit" 'BEGIN { exit !(r > l) }'; then
+  echo "tests exceed ${limit} of the code" >&2
+  exit 1
+fi
