@@ -1,8 +1,8 @@
 // Fuzz target: call sequences of the GOST 28147 cipher, the GOST 34.311 hash and the DSTU 4145
-// bit generator on caller-memory headers, with damaged headers among them, plus three
-// properties checked on the fly: the cipher modes invert, a hash does not depend on how its
-// bytes are split across calls, and the generator's bit, byte and sequence calls draw the
-// same stream.
+// bit generator on caller-memory headers, with damaged headers among them, plus four
+// properties checked on the fly: the cipher modes invert, ActionBlocks equals as many Action
+// calls (on damaged headers too), a hash does not depend on how its bytes are split across
+// calls, and the generator's bit, byte and sequence calls draw the same stream.
 //
 // Sizes: at most 64 operations per input, hash data as long as the input supplies, bit
 // sequences of at most 4096 bits. Every such call takes microseconds; a call over one second
@@ -53,6 +53,9 @@ void CipherRoundTrip(FuzzInput& in, Caller& call) {
             QIRVALEGOST28147CipherInit(state, sBox.data(), 1, mode, key.data(), synchro.data());
         },
         header);
+    GuardedOutput batchHeader(QIRVALE_GOST28147_CIPHER_STATE_HEADER_SIZE);
+    GuardedOutput batch(plain.size());
+    std::memcpy(batchHeader.data(), header.data(), header.size());
     for (uint32_t i = 0; i < blocks; ++i) {
         call(
             "CipherAction",
@@ -60,6 +63,17 @@ void CipherRoundTrip(FuzzInput& in, Caller& call) {
                 QIRVALEGOST28147CipherAction(state, cipher.data() + 8 * i, plain.data() + 8 * i);
             },
             header, cipher);
+    }
+    call(
+        "CipherActionBlocks",
+        [&] {
+            QIRVALEGOST28147CipherActionBlocks(batchHeader.As<GOST28147CipherStateHeader>(),
+                                               batch.data(), plain.data(), blocks);
+        },
+        batchHeader, batch);
+    if (std::memcmp(batch.data(), cipher.data(), batch.size()) != 0 ||
+        std::memcmp(batchHeader.data(), header.data(), header.size()) != 0) {
+        Finding("ActionBlocks on %u blocks differs from as many Action calls", blocks);
     }
     call(
         "CipherInit",
@@ -246,14 +260,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                     headers.cipher, output);
                 break;
             }
-            case 2: {  // in place
+            case 2: {  // in place, and the same block through ActionBlocks on a copy
                 GuardedOutput block(QIRVALE_GOST28147_BLOCK_SIZE);
+                GuardedOutput twin(QIRVALE_GOST28147_BLOCK_SIZE);
+                GuardedOutput twinHeader(QIRVALE_GOST28147_CIPHER_STATE_HEADER_SIZE);
                 const InputBytes bytes = in.Fixed(QIRVALE_GOST28147_BLOCK_SIZE);
                 std::memcpy(block.data(), bytes.data(), bytes.size());
+                std::memcpy(twin.data(), bytes.data(), bytes.size());
+                std::memcpy(twinHeader.data(), headers.cipher.data(), twinHeader.size());
                 call(
                     "CipherAction",
                     [&] { QIRVALEGOST28147CipherAction(cipher, block.data(), block.data()); },
                     headers.cipher, block);
+                call(
+                    "CipherActionBlocks",
+                    [&] {
+                        QIRVALEGOST28147CipherActionBlocks(
+                            twinHeader.As<GOST28147CipherStateHeader>(), twin.data(), twin.data(),
+                            1);
+                    },
+                    twinHeader, twin);
+                if (std::memcmp(block.data(), twin.data(), twin.size()) != 0 ||
+                    std::memcmp(headers.cipher.data(), twinHeader.data(), twinHeader.size()) != 0) {
+                    Finding("ActionBlocks on one block differs from Action");
+                }
                 break;
             }
             case 3:

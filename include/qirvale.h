@@ -197,8 +197,9 @@ typedef struct DSTU4145CurveHandle {
 /* ---------------------------------------------------------------------------------------
  * GOST 28147-89 block cipher
  *
- * One Action call processes exactly one 8-byte block; chaining, padding and MAC truncation
- * are left to the caller. No function checks its arguments or reports a failure.
+ * One Action call processes exactly one 8-byte block, one ActionBlocks call any number of
+ * whole blocks; chaining, padding and MAC truncation are left to the caller. No function
+ * checks its arguments or reports a failure.
  * ------------------------------------------------------------------------------------- */
 
 /** Sets up a cipher state: expands the 128-byte S-box, stores direction (nonzero = encrypt)
@@ -209,9 +210,34 @@ QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherInit(GOST28147CipherStateHea
                                                          const uint8_t* sBox, uint8_t direction,
                                                          uint16_t mode, const uint8_t* key,
                                                          const uint8_t* synchro);
-/** Processes one 8-byte block; `output` may equal `input`. */
+/** Processes one 8-byte block in the stored mode; `output` may equal `input`.
+ *
+ *  Timing and the cache: the substitution looks up the header's tables with indexes that
+ *  depend on key and data (one lookup per nibble, eight per round). The tables start at
+ *  offset 43 of the header, so unless (header address + 43) is a multiple of 64, each
+ *  64-byte table straddles two cache lines, and a process sharing the CPU cache that sees
+ *  which line a lookup touched learns on which side of a point, set by the header's
+ *  address, that nibble of A + K lay. Gathered over many blocks of known data this reveals
+ *  key bits. Finer effects within a line (cache banks, some processors' smaller lines) can
+ *  reveal more. The layout is fixed; use ActionBlocks where this matters. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherAction(GOST28147CipherStateHeader* header,
                                                            uint8_t* output, const uint8_t* input);
+/** Processes `blockCount` 8-byte blocks (`8 * blockCount` bytes), with the same result as
+ *  that many successive CipherAction calls on the same header: the same output blocks and the
+ *  same final workRegister, in every mode. `output` may equal `input`; otherwise the two must
+ *  not overlap. A count of 0 does nothing.
+ *
+ *  Simple replacement, gamma and feedback decryption run many blocks side by side; feedback
+ *  encryption and the MAC step are chained and run block by block without the per-call cost.
+ *  On processors with AVX2 (chosen at run time), the independent modes substitute with byte
+ *  shuffles in registers: no memory access depends on key or data. Elsewhere, in the chained
+ *  modes, and for tables that Init cannot have written, the lookups go to an aligned copy of
+ *  the tables in which every table fills exactly one cache line, so cache-line observation
+ *  learns nothing; effects within a line remain as for CipherAction. */
+QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherActionBlocks(GOST28147CipherStateHeader* header,
+                                                                 uint8_t* output,
+                                                                 const uint8_t* input,
+                                                                 uint32_t blockCount);
 /** Overwrites the whole state with zeros. */
 QIRVALE_API void QIRVALE_CALL QIRVALEGOST28147CipherDone(GOST28147CipherStateHeader* header);
 /** A zero-filled heap block of 555 bytes, or null. */

@@ -1,14 +1,19 @@
 // GOST 28147-89 through its exports: reference vectors of all four modes, the caller-visible
 // header layout, mode and synchro rules, the gamma counter's arithmetic modulo 2^32 - 1,
-// feedback on in-place calls, the MAC step, unmasked S-box entries and wiping.
+// feedback on in-place calls, the MAC step, unmasked S-box entries and wiping; and the fast
+// one-block and many-block paths against the plain round algorithm.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "qirvale.h"
 #include "support/test_support.h"
+#include "symmetric/gost28147.h"
+#include "symmetric/gost28147_reference.h"
 
 namespace {
 
@@ -269,6 +274,79 @@ TEST(GOST28147SBox, EntriesAreUsedUnmasked) {
     EXPECT_EQ(LE32(cipher.data()), a);
     EXPECT_EQ(LE32(cipher.data() + 4), b);
     EXPECT_EQ(Process(0, 0, nullptr, cipher, sBox.data()), plain);
+}
+
+// The fast paths against the plain round algorithm over random keys, synchros and S-boxes
+// (bytes above 15 included, and tables with stray bits, which only a header written by
+// other means than Init holds), every mode and other mode values, three directions, gamma
+// counters at the wrap, and block counts around the group and batch sizes. Successive
+// Action calls, and ActionBlocks with every vector unit the processor has, out of place and
+// in place, must give the plain algorithm's output and its whole final header.
+TEST(GOST28147Differential, FastPathsMatchThePlainAlgorithm) {
+    using QIRVALE::GOST28147VectorUnit;
+    std::vector<GOST28147VectorUnit> units = {GOST28147VectorUnit::kNone};
+    const GOST28147VectorUnit best = QIRVALE::GOST28147VectorUnitOfProcessor();
+    if (best != GOST28147VectorUnit::kNone) units.push_back(GOST28147VectorUnit::kAvx2);
+    if (best == GOST28147VectorUnit::kAvx512Vbmi) units.push_back(best);
+
+    std::mt19937 random(28147);
+    const auto fill = [&](Bytes& bytes, unsigned mask) {
+        for (uint8_t& b : bytes) b = static_cast<uint8_t>(random() & mask);
+    };
+    const uint16_t modes[] = {0, 1, 2, 3, 4, 0xFFFF, 0x0201};
+    const uint8_t directions[] = {0, 1, 0x80};
+    const std::size_t counts[] = {0, 1, 2, 7, 8, 9, 15, 16, 17, 31, 63, 64, 65, 130};
+    for (int trial = 0; trial < 7 * 3 * 4; ++trial) {
+        const uint16_t mode = modes[trial % 7];
+        const uint8_t direction = directions[trial / 7 % 3];
+        const std::size_t count = counts[trial % 14];
+        SCOPED_TRACE(testing::Message() << "trial " << trial << " mode " << mode << " direction "
+                                        << int{direction} << " blocks " << count);
+        Bytes sBox(128), key(32), synchro(8), input(8 * count);
+        fill(sBox, trial % 3 == 0 ? 0xFF : 0x0F);
+        fill(key, 0xFF);
+        fill(synchro, 0xFF);
+        fill(input, 0xFF);
+        GOST28147CipherStateHeader start;
+        std::memset(&start, 0x3C, sizeof start);
+        QIRVALEGOST28147CipherInit(&start, sBox.data(), direction, mode, key.data(),
+                                   trial % 5 == 0 ? nullptr : synchro.data());
+        if (trial % 8 == 7) {
+            for (int e = 0; e < 128; ++e) {  // the packed fields are written in place
+                start.substitutionTables[e / 16][e % 16] ^= static_cast<uint32_t>(random());
+            }
+        }
+        if (trial % 4 == 1) {  // counter words about to wrap, or 0xFFFFFFFF as after Init
+            start.workRegister[0] = 0xFFFFFFFFu - 2 * 0x01010101u;
+            start.workRegister[1] = trial % 8 == 1 ? 0xFFFFFFFFu : 0xFFFFFFFFu - 3 * 0x01010104u;
+        }
+
+        GOST28147CipherStateHeader plain = start, single = start;
+        Bytes expected(input.size()), output(input.size());
+        for (std::size_t i = 0; i < input.size(); i += 8) {
+            QIRVALE::GOST28147Reference::Action(plain, expected.data() + i, input.data() + i);
+            QIRVALEGOST28147CipherAction(&single, output.data() + i, input.data() + i);
+        }
+        EXPECT_EQ(output, expected);
+        EXPECT_EQ(HeaderBytes(single), HeaderBytes(plain));
+
+        GOST28147CipherStateHeader exported = start;
+        Bytes inPlace = input;
+        QIRVALEGOST28147CipherActionBlocks(&exported, inPlace.data(), inPlace.data(),
+                                           static_cast<uint32_t>(count));
+        EXPECT_EQ(inPlace, expected) << "export";
+        EXPECT_EQ(HeaderBytes(exported), HeaderBytes(plain)) << "export";
+        for (const GOST28147VectorUnit unit : units) {
+            uint8_t storage[sizeof start + 1];  // the header at an odd address
+            auto& many = *reinterpret_cast<GOST28147CipherStateHeader*>(storage + 1);
+            std::memcpy(&many, &start, sizeof start);
+            qirvale_test::GuardedBuffer fenced(input.size());
+            QIRVALE::GOST28147ActionBlocks(many, fenced.data(), input.data(), count, unit);
+            EXPECT_TRUE(fenced.Intact());
+            EXPECT_EQ(fenced.bytes(), expected) << "unit " << static_cast<int>(unit);
+            EXPECT_EQ(HeaderBytes(many), HeaderBytes(plain)) << "unit " << static_cast<int>(unit);
+        }
+    }
 }
 
 }  // namespace

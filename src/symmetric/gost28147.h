@@ -7,9 +7,11 @@
 // through these functions on headers of their own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "qirvale.h"
+#include "symmetric/gost28147_vector.h"
 
 namespace QIRVALE {
 
@@ -34,18 +36,26 @@ void GOST28147Init(GOST28147CipherStateHeader& state, const uint8_t* sBox, uint8
 void GOST28147Action(GOST28147CipherStateHeader& state, uint8_t* output,
                      const uint8_t* input) noexcept;
 
+// Processes `blockCount` 8-byte blocks exactly as that many successive Action calls would:
+// the same output blocks and the same final state. `output` may equal `input`; the two must
+// not overlap otherwise. Simple replacement, gamma and feedback decryption run the cycles of
+// many blocks side by side, in vector registers with `unit` (kNone: portable table code;
+// otherwise a unit the processor has, GOST28147VectorUnitOfProcessor() or one below it);
+// feedback encryption and the MAC step are chained and go block by block.
+void GOST28147ActionBlocks(GOST28147CipherStateHeader& state, uint8_t* output, const uint8_t* input,
+                           std::size_t blockCount, GOST28147VectorUnit unit) noexcept;
+
 // The 32-round encryption of one block (simple replacement in encryption order), whatever
 // the stored direction and mode; the state is not changed. `output` may equal `input`.
 void GOST28147EncryptBlock(const GOST28147CipherStateHeader& state, uint8_t* output,
                            const uint8_t* input) noexcept;
 
-// The 32-round encryption of four blocks at once with the expanded S-box of `state`: block
-// i (bytes 8i..8i+7 of `input`) under the 32-byte key at keys + 32i. The state's own key,
-// direction and mode are not used, and the state is not changed. The four cycles run side
-// by side, which is several times faster than one after another. `output` may equal
-// `input`.
-void GOST28147EncryptUnderFourKeys(const GOST28147CipherStateHeader& state, const uint8_t* keys,
-                                   uint8_t* output, const uint8_t* input) noexcept;
+// The 32-round encryption of four blocks at once under the 128-byte S-box `sBox` (no
+// header needed): block i, stored as its words N1, N2 at words[2 i], words[2 i + 1], under
+// the key words keys[8 i .. 8 i + 7] (K0..K7), in place. The four cycles run side by side,
+// in vector registers with `unit` (as for ActionBlocks).
+void GOST28147EncryptUnderFourKeys(const uint8_t* sBox, const uint32_t* keys, uint32_t* words,
+                                   GOST28147VectorUnit unit) noexcept;
 
 // Overwrites the whole state, key material included, with zeros.
 void GOST28147Done(GOST28147CipherStateHeader& state) noexcept;

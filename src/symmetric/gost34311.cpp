@@ -40,93 +40,134 @@ using Header = GOST34311HashStateHeader;
 constexpr std::size_t kBlockBytes = 32;
 constexpr uint32_t kBlockBits = 256;
 
-// The key-generation constant C3 (C2 and C4 are zero), byte 0 first.
-constexpr uint8_t kC3[kBlockBytes] = {
-    0x00, 0xff, 0x00, 0xff, 0x00, 0xff, 0x00, 0xff, 0xff, 0x00, 0xff, 0x00, 0xff, 0x00, 0xff, 0x00,
-    0x00, 0xff, 0xff, 0x00, 0xff, 0x00, 0x00, 0xff, 0xff, 0x00, 0x00, 0x00, 0xff, 0xff, 0x00, 0xff,
+// The key-generation constant C3 (C2 and C4 are zero) as four little-endian 64-bit
+// sub-blocks, y1 first: bytes 00 ff 00 ff 00 ff 00 ff ff 00 ff 00 ff 00 ff 00 00 ff ff 00 ff
+// 00 00 ff ff 00 00 00 ff ff 00 ff.
+constexpr uint64_t kC3[4] = {0xff00ff00ff00ff00u, 0x00ff00ff00ff00ffu, 0xff0000ff00ffff00u,
+                             0xff00ffff000000ffu};
+
+// A 256-bit value as its four 64-bit sub-blocks y1..y4 (y1 = bytes 0..7).
+struct SubBlocks {
+    uint64_t y[4];
 };
 
-// A(Y) in place: y4||y3||y2||y1 -> (y1 ^ y2)||y4||y3||y2 (y1 = bytes 0..7).
-void TransformA(uint8_t* y) noexcept {
-    uint8_t top[8];
-    for (int i = 0; i < 8; ++i) top[i] = y[i] ^ y[8 + i];
-    std::memmove(y, y + 8, 24);
-    std::memcpy(y + 24, top, 8);
+inline SubBlocks LoadSubBlocks(const uint8_t* bytes) noexcept {
+    return {{LoadLE64(bytes), LoadLE64(bytes + 8), LoadLE64(bytes + 16), LoadLE64(bytes + 24)}};
 }
 
-// P(Y): output byte t = input byte 8 * (t mod 4) + t div 4.
-constexpr uint8_t kPermutationP[kBlockBytes] = {0,  8,  16, 24, 1,  9,  17, 25, 2,  10, 18,
-                                                26, 3,  11, 19, 27, 4,  12, 20, 28, 5,  13,
-                                                21, 29, 6,  14, 22, 30, 7,  15, 23, 31};
-
-void TransformP(const uint8_t* y, uint8_t* out) noexcept {
-    for (std::size_t t = 0; t < kBlockBytes; ++t) out[t] = y[kPermutationP[t]];
+// A(Y): y4||y3||y2||y1 -> (y1 ^ y2)||y4||y3||y2.
+inline SubBlocks TransformA(const SubBlocks& v) noexcept {
+    return {{v.y[1], v.y[2], v.y[3], v.y[0] ^ v.y[1]}};
 }
 
-// psi^N on sixteen 16-bit words (w0 = bytes 0..1). psi drops w0 and appends
-// w0 ^ w1 ^ w2 ^ w3 ^ w12 ^ w15, so psi^N(Y) is words N..N+15 of the sequence that extends
-// w0..w15 by w[i + 16] = w[i] ^ w[i + 1] ^ w[i + 2] ^ w[i + 3] ^ w[i + 12] ^ w[i + 15].
-template <int N>
-void PsiPower(uint16_t (&w)[16]) noexcept {
-    uint16_t sequence[16 + N];
-    std::memcpy(sequence, w, sizeof w);
-    for (int i = 0; i < N; ++i) {
-        sequence[i + 16] = sequence[i] ^ sequence[i + 1] ^ sequence[i + 2] ^ sequence[i + 3] ^
-                           sequence[i + 12] ^ sequence[i + 15];
+// P(Y) as the cipher's eight key words: output byte t is input byte 8 (t mod 4) + t div 4,
+// so key word i (bytes 4i..4i+3) gathers byte i of y1, y2, y3, y4.
+inline void KeyWords(const SubBlocks& v, uint32_t* key) noexcept {
+    for (int i = 0; i < 8; ++i) {
+        key[i] = static_cast<uint32_t>(v.y[0] >> (8 * i) & 0xFF) |
+                 static_cast<uint32_t>(v.y[1] >> (8 * i) & 0xFF) << 8 |
+                 static_cast<uint32_t>(v.y[2] >> (8 * i) & 0xFF) << 16 |
+                 static_cast<uint32_t>(v.y[3] >> (8 * i) & 0xFF) << 24;
     }
-    std::memcpy(w, sequence + N, sizeof w);
 }
 
-void LoadWords(uint16_t (&w)[16], const uint8_t* bytes) noexcept {
-    for (int i = 0; i < 16; ++i) w[i] = LoadLE16(bytes + 2 * i);
+// The mixing psi^61(H ^ psi(M ^ psi^12(S))) equals psi^74(S) ^ psi^62(M) ^ psi^61(H), and
+// each psi^n is linear over the sixteen 16-bit words: output word i is the XOR of the input
+// words j whose bit j is set in mask[i]. Row i of psi^n is word n + i of the sequence that
+// extends the unit masks by w[k + 16] = w[k] ^ w[k + 1] ^ w[k + 2] ^ w[k + 3] ^ w[k + 12] ^
+// w[k + 15], exactly as psi extends the register.
+struct WordMatrix {
+    uint16_t mask[16];
+};
+
+constexpr WordMatrix PsiPowerMatrix(int n) {
+    uint16_t sequence[16 + 80] = {};
+    for (int i = 0; i < 16; ++i) sequence[i] = static_cast<uint16_t>(1u << i);
+    for (int k = 0; k < n; ++k) {
+        sequence[k + 16] =
+            static_cast<uint16_t>(sequence[k] ^ sequence[k + 1] ^ sequence[k + 2] ^
+                                  sequence[k + 3] ^ sequence[k + 12] ^ sequence[k + 15]);
+    }
+    WordMatrix matrix{};
+    for (int i = 0; i < 16; ++i) matrix.mask[i] = sequence[n + i];
+    return matrix;
 }
 
-void XorWords(uint16_t (&w)[16], const uint8_t* bytes) noexcept {
-    for (int i = 0; i < 16; ++i) w[i] ^= LoadLE16(bytes + 2 * i);
+// By columns: for input word j of S (j), M (16 + j) and H (32 + j), the four 64-bit lanes of
+// the output (words 4q..4q+3 in lane q) with 0xFFFF in each word the input enters.
+struct MixingColumns {
+    uint64_t lanes[48][4];
+};
+
+constexpr MixingColumns MakeMixingColumns() {
+    const WordMatrix matrices[3] = {PsiPowerMatrix(74), PsiPowerMatrix(62), PsiPowerMatrix(61)};
+    MixingColumns columns{};
+    for (int source = 0; source < 3; ++source) {
+        for (int j = 0; j < 16; ++j) {
+            for (int i = 0; i < 16; ++i) {
+                if ((matrices[source].mask[i] >> j & 1) != 0) {
+                    columns.lanes[16 * source + j][i / 4] |= uint64_t{0xFFFF} << (16 * (i % 4));
+                }
+            }
+        }
+    }
+    return columns;
 }
 
-// The step function: H <- chi(M, H). `m` may lie in the caller's data; it must not overlap
-// `h`.
-void Step(const uint8_t* sBox, uint8_t* h, const uint8_t* m) noexcept {
+constexpr MixingColumns kMixing = MakeMixingColumns();
+
+}  // namespace
+
+void GOST34311Step(const uint8_t* sBox, uint8_t* h, const uint8_t* m) noexcept {
     struct Temporaries {
-        uint8_t keys[4][kBlockBytes];
-        uint8_t u[kBlockBytes], v[kBlockBytes], sum[kBlockBytes], s[kBlockBytes];
-        uint16_t words[16];
-        GOST28147CipherStateHeader cipher;
+        uint32_t keys[4][8];
+        uint32_t s[8];  // the four encrypted sub-blocks, N1 and N2 of each
+        uint16_t input[48];
+        SubBlocks u, v;
     } t;  // every field is written before it is read
 
     // Keys: K1 = P(H ^ M); then U <- A(U) ^ Cj, V <- A(A(V)), Kj = P(U ^ V) for j = 2, 3, 4.
-    std::memcpy(t.u, h, kBlockBytes);
-    std::memcpy(t.v, m, kBlockBytes);
+    t.u = LoadSubBlocks(h);
+    t.v = LoadSubBlocks(m);
     for (int j = 0; j < 4; ++j) {
         if (j > 0) {
-            TransformA(t.u);
+            t.u = TransformA(t.u);
             if (j == 2) {
-                for (std::size_t i = 0; i < kBlockBytes; ++i) t.u[i] ^= kC3[i];
+                for (int i = 0; i < 4; ++i) t.u.y[i] ^= kC3[i];
             }
-            TransformA(t.v);
-            TransformA(t.v);
+            t.v = TransformA(TransformA(t.v));
         }
-        for (std::size_t i = 0; i < kBlockBytes; ++i) t.sum[i] = t.u[i] ^ t.v[i];
-        TransformP(t.sum, t.keys[j]);
+        SubBlocks sum;
+        for (int i = 0; i < 4; ++i) sum.y[i] = t.u.y[i] ^ t.v.y[i];
+        KeyWords(sum, t.keys[j]);
     }
 
-    // Encryption: s_i = E_{K_i}(h_i), on a fresh cipher state for this step.
-    GOST28147Init(t.cipher, sBox, 1, GOST28147ModeSimpleReplacement, t.keys[0], nullptr);
-    GOST28147EncryptUnderFourKeys(t.cipher, t.keys[0], t.s, h);
+    // Encryption: s_i = E_{K_i}(h_i), the four side by side under the step's S-box.
+    for (int i = 0; i < 8; ++i) t.s[i] = LoadLE32(h + 4 * i);
+    GOST28147EncryptUnderFourKeys(sBox, t.keys[0], t.s, GOST28147VectorUnitOfProcessor());
 
-    // Mixing: H <- psi^61(H ^ psi(M ^ psi^12(S))).
-    LoadWords(t.words, t.s);
-    PsiPower<12>(t.words);
-    XorWords(t.words, m);
-    PsiPower<1>(t.words);
-    XorWords(t.words, h);
-    PsiPower<61>(t.words);
-    for (int i = 0; i < 16; ++i) StoreLE16(h + 2 * i, t.words[i]);
+    // Mixing: H <- psi^74(S) ^ psi^62(M) ^ psi^61(H), column by column: each input word,
+    // repeated into the four words of a lane, is masked into the lanes of the output.
+    for (int i = 0; i < 16; ++i) {
+        t.input[i] = static_cast<uint16_t>(t.s[i / 2] >> (16 * (i % 2)));
+        t.input[16 + i] = LoadLE16(m + 2 * i);
+        t.input[32 + i] = LoadLE16(h + 2 * i);
+    }
+    uint64_t out[4] = {};
+    for (int j = 0; j < 48; ++j) {
+        uint64_t repeated = t.input[j];
+        repeated |= repeated << 16;
+        repeated |= repeated << 32;
+        for (int q = 0; q < 4; ++q) out[q] ^= repeated & kMixing.lanes[j][q];
+    }
+    for (int q = 0; q < 4; ++q) StoreLE64(h + 8 * q, out[q]);
 
     // The temporaries derive from the message and the chaining value.
     SecureWipe(&t, sizeof t);
+    SecureWipe(out, sizeof out);
 }
+
+namespace {
 
 // counter <- counter + value modulo 2^256.
 void AddToCounter(uint8_t* counter, uint32_t value) noexcept {
@@ -140,11 +181,13 @@ void AddToCounter(uint8_t* counter, uint32_t value) noexcept {
 
 // sum <- sum + block modulo 2^256, both little-endian.
 void AddBlock(uint8_t* sum, const uint8_t* block) noexcept {
-    unsigned carry = 0;
-    for (std::size_t i = 0; i < kBlockBytes; ++i) {
-        carry += static_cast<unsigned>(sum[i]) + block[i];
-        sum[i] = static_cast<uint8_t>(carry);
-        carry >>= 8;
+    uint64_t carry = 0;
+    for (std::size_t i = 0; i < kBlockBytes; i += 8) {
+        const uint64_t a = LoadLE64(sum + i);
+        const uint64_t partial = a + LoadLE64(block + i);
+        const uint64_t total = partial + carry;
+        carry = static_cast<uint64_t>(partial < a) | static_cast<uint64_t>(total < partial);
+        StoreLE64(sum + i, total);
     }
 }
 
@@ -156,7 +199,7 @@ bool IsZero(const uint8_t* bytes) noexcept {
 
 // Absorbs one full block: the step, then the length and the checksum.
 void Absorb(Header& state, const uint8_t* block) noexcept {
-    Step(state.sBox, state.hashValue, block);
+    GOST34311Step(state.sBox, state.hashValue, block);
     AddToCounter(state.lengthCounter, kBlockBits);
     AddBlock(state.checksum, block);
 }
@@ -242,10 +285,10 @@ void GOST34311Finish(Header& state, uint8_t* hash) noexcept {
         if (buffered > 0 || IsZero(state.lengthCounter)) {
             AddToCounter(state.lengthCounter, buffered);
             AddBlock(state.checksum, state.blockBuffer);
-            Step(state.sBox, state.hashValue, state.blockBuffer);
+            GOST34311Step(state.sBox, state.hashValue, state.blockBuffer);
         }
-        Step(state.sBox, state.hashValue, state.lengthCounter);
-        Step(state.sBox, state.hashValue, state.checksum);
+        GOST34311Step(state.sBox, state.hashValue, state.lengthCounter);
+        GOST34311Step(state.sBox, state.hashValue, state.checksum);
         std::memcpy(hash, state.hashValue, kBlockBytes);
     }
     SecureWipe(&state, sizeof state);

@@ -30,6 +30,9 @@ void GOST34311Init(GOST34311HashStateHeader& state, const uint8_t* sBox,
 void GOST34311Append(GOST34311HashStateHeader& state, const uint8_t* data,
                      uint64_t bitCount) noexcept;
 
+// The step function H <- chi(M, H) under the 128-byte S-box. `m` must not overlap `h`.
+void GOST34311Step(const uint8_t* sBox, uint8_t* h, const uint8_t* m) noexcept;
+
 // Finishes the hash into the 32-byte `hash` and wipes the whole state. With a null `hash`
 // it only wipes the state.
 void GOST34311Finish(GOST34311HashStateHeader& state, uint8_t* hash) noexcept;

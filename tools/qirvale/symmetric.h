@@ -16,8 +16,10 @@
 namespace QIRVALETool {
 
 // Files are read and processed in pieces of this many bytes (a multiple of the cipher
-// block and of the hash block).
-constexpr std::size_t kChunkBytes = 64 * 1024;
+// block and of the hash block): large enough that the per-call costs vanish beside the
+// cipher's and the hash's own work, small enough that a piece stays in the processor's
+// second-level cache from reading through processing to writing.
+constexpr std::size_t kChunkBytes = 256 * 1024;
 
 using SBox = std::array<uint8_t, QIRVALE_GOST28147_SBOX_SIZE>;
 using Digest = std::array<uint8_t, QIRVALE_GOST34311_HASH_SIZE>;
