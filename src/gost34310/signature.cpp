@@ -94,6 +94,32 @@ struct PublicModulus {
     Modulus modulus;
 };
 
+// The comb table of a^e mod p for exponents of the bit length of q, kept per thread for the
+// last parameters it signed with: a signer uses one set of parameters for many signatures.
+// Everything here is public.
+struct SigningComb {
+    uint32_t words = 0;
+    uint32_t bits = 0;
+    Word p[FixedWidth::kMaxWords];
+    Word a[FixedWidth::kMaxWords];
+    FixedWidth::FixedBaseComb comb;
+};
+
+const FixedWidth::FixedBaseComb& CombFor(const PublicModulus& pm, const Word* a, uint32_t bits) {
+    thread_local SigningComb cached;
+    const std::size_t size = pm.words * sizeof(Word);
+    if (cached.words != pm.words || cached.bits != bits || std::memcmp(cached.p, pm.w, size) != 0 ||
+        std::memcmp(cached.a, a, size) != 0) {
+        cached.words = 0;
+        cached.comb.Build(pm.modulus, a, bits);
+        std::memcpy(cached.p, pm.w, size);
+        std::memcpy(cached.a, a, size);
+        cached.bits = bits;
+        cached.words = pm.words;
+    }
+    return cached.comb;
+}
+
 // The secret-dependent words of one key or signature, wiped however the function ends.
 struct SecretWords {
     Word k[kStringWords];
@@ -246,7 +272,7 @@ uint16_t SignHash(uint8_t* signature, const LongIntegerClass& p, const LongInteg
     // r = (a^k mod p) mod q, k < q read over the bit length of q.
     Word aw[FixedWidth::kMaxWords], r[FixedWidth::kMaxWords];
     LoadNumber(aw, pm.words, a);
-    pm.modulus.Power(secret.power, aw, secret.k, q.BitLength());
+    CombFor(pm, aw, q.BitLength()).Power(pm.modulus, secret.power, secret.k);
     qm.modulus.Reduce(r, secret.power, pm.words);
     // Released: r is the second half of the signature; r = 0 only refuses this k.
     QIRVALE_DECLASSIFY(r, qWords * sizeof(Word));

@@ -49,6 +49,38 @@ struct Column {
     }
 };
 
+// The largest table of the masked reads: 2^5 entries.
+constexpr uint32_t kMaxTableBits = 5;
+
+// out = table[index] of `entries` entries of k words, read by touching every entry under a
+// mask: neither the addresses nor the branches depend on index.
+void SelectEntry(Word* out, const Word* table, uint32_t entries, uint32_t k, Word index) {
+    Word masks[1u << kMaxTableBits];
+    for (uint32_t i = 0; i < entries; ++i) masks[i] = ZeroWordMask(static_cast<Word>(i) ^ index);
+    uint32_t j = 0;
+    for (; j + 4 <= k; j += 4) {  // four words at a time, one mask load per entry
+        Word w0 = 0, w1 = 0, w2 = 0, w3 = 0;
+        for (uint32_t i = 0; i < entries; ++i) {
+            const Word* entry = table + i * k + j;
+            const Word mask = masks[i];
+            w0 |= entry[0] & mask;
+            w1 |= entry[1] & mask;
+            w2 |= entry[2] & mask;
+            w3 |= entry[3] & mask;
+        }
+        out[j] = w0;
+        out[j + 1] = w1;
+        out[j + 2] = w2;
+        out[j + 3] = w3;
+    }
+    for (; j < k; ++j) {
+        Word word = 0;
+        for (uint32_t i = 0; i < entries; ++i) word |= table[i * k + j] & masks[i];
+        out[j] = word;
+    }
+    SecureWipe(masks, entries * sizeof(Word));
+}
+
 // Window width of the fixed-window exponentiation for an exponent of `bits` bits.
 uint32_t WindowBits(uint32_t bits) {
     if (bits > 512) return 5;
@@ -315,7 +347,7 @@ void Modulus::Reduce(Word* r, const Word* x, uint32_t n) const {
 }
 
 void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t exponentBits) const {
-    constexpr uint32_t kMaxWindow = 5;
+    constexpr uint32_t kMaxWindow = kMaxTableBits;
     const uint32_t k = k_;
     const uint32_t window = WindowBits(exponentBits);
     const uint32_t entries = 1u << window;
@@ -326,34 +358,8 @@ void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t ex
     ToMontgomery(table + k, base);
     for (uint32_t i = 2; i < entries; ++i) Multiply(table + i * k, table + (i - 1) * k, table + k);
 
-    // Entry `index`, read by touching every entry under a mask.
     Word selected[kMaxWords];
-    Word masks[1u << kMaxWindow];
-    auto select = [&](Word index) {
-        for (uint32_t i = 0; i < entries; ++i)
-            masks[i] = ZeroWordMask(static_cast<Word>(i) ^ index);
-        uint32_t j = 0;
-        for (; j + 4 <= k; j += 4) {  // four words at a time, one mask load per entry
-            Word w0 = 0, w1 = 0, w2 = 0, w3 = 0;
-            for (uint32_t i = 0; i < entries; ++i) {
-                const Word* entry = table + i * k + j;
-                const Word mask = masks[i];
-                w0 |= entry[0] & mask;
-                w1 |= entry[1] & mask;
-                w2 |= entry[2] & mask;
-                w3 |= entry[3] & mask;
-            }
-            selected[j] = w0;
-            selected[j + 1] = w1;
-            selected[j + 2] = w2;
-            selected[j + 3] = w3;
-        }
-        for (; j < k; ++j) {
-            Word word = 0;
-            for (uint32_t i = 0; i < entries; ++i) word |= table[i * k + j] & masks[i];
-            selected[j] = word;
-        }
-    };
+    auto select = [&](Word index) { SelectEntry(selected, table, entries, k, index); };
     // Bits low .. low + bits - 1 of the exponent (the positions are public).
     auto windowValue = [&](uint32_t low, uint32_t bits) {
         Word value = 0;
@@ -379,7 +385,46 @@ void Modulus::Power(Word* r, const Word* base, const Word* exponent, uint32_t ex
 
     SecureWipe(table, entries * k * sizeof(Word));
     SecureWipe(selected, k * sizeof(Word));
-    SecureWipe(masks, sizeof masks);
+    SecureWipe(accumulator, k * sizeof(Word));
+}
+
+void FixedBaseComb::Build(const Modulus& m, const Word* base, uint32_t exponentBits) {
+    const uint32_t k = m.Words();
+    bits_ = exponentBits;
+    span_ = (exponentBits + kTeeth - 1) / kTeeth;
+    // tooth[t] = base^(2^(t span)) R mod m; table[i] = product of tooth[t] over the bits t of i.
+    Word tooth[kTeeth][kMaxWords];
+    m.ToMontgomery(tooth[0], base);
+    for (uint32_t t = 1; t < kTeeth; ++t) {
+        std::memcpy(tooth[t], tooth[t - 1], k * sizeof(Word));
+        for (uint32_t i = 0; i < span_; ++i) m.Square(tooth[t], tooth[t]);
+    }
+    std::memcpy(table_, m.MontgomeryOne(), k * sizeof(Word));
+    for (uint32_t i = 1; i < kEntries; ++i) {
+        uint32_t t = 0;
+        while ((i >> t & 1) == 0) ++t;
+        // i = (i with bit t cleared) + 2^t, the lower entry already built.
+        m.Multiply(table_ + i * k, table_ + (i & (i - 1)) * k, tooth[t]);
+    }
+}
+
+void FixedBaseComb::Power(const Modulus& m, Word* r, const Word* exponent) const {
+    const uint32_t k = m.Words();
+    Word accumulator[kMaxWords], selected[kMaxWords];
+    std::memcpy(accumulator, m.MontgomeryOne(), k * sizeof(Word));
+    for (uint32_t column = span_; column-- > 0;) {
+        // Bit `column` of each of the kTeeth slices of the exponent (positions are public).
+        Word index = 0;
+        for (uint32_t t = 0; t < kTeeth; ++t) {
+            const uint32_t position = t * span_ + column;
+            if (position < bits_) index |= ExponentBit(exponent, position) << t;
+        }
+        SelectEntry(selected, table_, kEntries, k, index);
+        m.Square(accumulator, accumulator);
+        m.Multiply(accumulator, accumulator, selected);
+    }
+    m.FromMontgomery(r, accumulator);
+    SecureWipe(selected, k * sizeof(Word));
     SecureWipe(accumulator, k * sizeof(Word));
 }
 

@@ -71,6 +71,8 @@ class Modulus {
 
     uint32_t Words() const { return k_; }
     const Word* Value() const { return m_; }
+    // R mod m, the residue 1 in Montgomery form.
+    const Word* MontgomeryOne() const { return one_; }
 
     // r = (a + b) mod m and r = (a - b) mod m, for a, b < m.
     void Add(Word* r, const Word* a, const Word* b) const;
@@ -112,6 +114,29 @@ class Modulus {
     SquareKernel square_;
     // Intermediate values of the products and sums (wiped by the destructor).
     mutable Word scratch_[3 * kMaxWords];
+};
+
+// Powers of one public base by exponents of a fixed public bit length, by a fixed-base comb
+// with four teeth: the exponent's bits are cut into four slices of `span` bits, and one
+// squaring and one multiplication by a table entry (read under masks) serve one bit of each
+// slice. A power costs a quarter of the squarings of Modulus::Power, and its operations depend
+// only on the bit length, never on the exponent. The table depends on the base and the
+// modulus only, so it is built once and kept for as long as both stay the same.
+class FixedBaseComb {
+  public:
+    // table for base < m and exponents of exponentBits bits (1 .. kMaxExponentBits).
+    void Build(const Modulus& m, const Word* base, uint32_t exponentBits);
+    // r = base^e mod m for the m and base of Build, e read from its low exponentBits bits
+    // (exponent[0 .. WordsForBits(exponentBits))).
+    void Power(const Modulus& m, Word* r, const Word* exponent) const;
+    uint32_t ExponentBits() const { return bits_; }
+
+  private:
+    static constexpr uint32_t kTeeth = 4;
+    static constexpr uint32_t kEntries = 1u << kTeeth;
+    uint32_t bits_ = 0;
+    uint32_t span_ = 0;
+    Word table_[kEntries * kMaxWords] = {};
 };
 
 }  // namespace FixedWidth
