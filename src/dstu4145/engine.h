@@ -79,7 +79,9 @@ class DSTU4145Engine {
 std::shared_ptr<const DSTU4145Engine> MakeEngineFor(const PBBaseField& field, bool aIsOne,
                                                     const LongIntegerClass& b,
                                                     const LongIntegerClass& order);
-// The normal basis has no engine yet: null.
+// The engine of a normal-basis curve, which computes in the polynomial basis of the same
+// degree through the field isomorphism; null for degrees without one (only the standard
+// degrees 173, 179, 191, 233 and 431 have it) and for the curves the polynomial engine refuses.
 std::shared_ptr<const DSTU4145Engine> MakeEngineFor(const ONBBaseField& field, bool aIsOne,
                                                     const LongIntegerClass& b,
                                                     const LongIntegerClass& order);
