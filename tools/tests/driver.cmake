@@ -137,12 +137,13 @@ function(expect_kept status arguments)
   endforeach()
 endfunction()
 
-# Runs the rows of a case file (its header describes them) in order.
+# Runs the rows of a case file (cases/README.md describes them) in order.
 function(run_cases file)
   file(STRINGS ${file} rows REGEX "^[^#]")
   foreach(row IN LISTS rows)
     string(REPLACE "\\n" "\n" row "${row}")
     string(REPLACE "\\r" "\r" row "${row}")
+    string(REPLACE "\\t" "\t" row "${row}")
     string(REGEX REPLACE " \\| ?" ";" fields "${row};;;;;")
     list(GET fields 0 kind)
     list(GET fields 1 a)
