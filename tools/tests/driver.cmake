@@ -1,12 +1,12 @@
 # End-to-end tests of the qirvale tool: runs the built tool on files in a scratch directory
-# and checks exit statuses, messages and outputs. Run per part as
-#   cmake -DQIRVALE=<tool> -DORACLE=<helper> -DWORK=<dir> -DPART=<part> -P driver.cmake
-# where the part is a case file (cases/*.txt, rows described in cases/README.md), or
-# "streams" or "fifo" below. A failed check is reported with message(SEND_ERROR): the part
+# and checks exit statuses, messages and outputs. Run per suite as
+#   cmake -DQIRVALE=<tool> -DORACLE=<helper> -DWORK=<dir> -DSUITE=<suite> -P driver.cmake
+# where the suite is a case file (cases/*.txt, rows described in cases/README.md), or
+# "streams" or "fifo" below. A failed check is reported with message(SEND_ERROR): the suite
 # goes on, and cmake exits non-zero at the end, which fails the test.
 cmake_minimum_required(VERSION 3.21)
 
-# Run inside the FIFO pipeline of the fifo part, before the scratch directory is emptied:
+# Run inside the FIFO pipeline of the fifo suite, before the scratch directory is emptied:
 # waits for keygen's temporary key file (made before keygen blocks opening the FIFO, and
 # written only after), records its mode and size, then lets keygen go on and passes its
 # standard output on.
@@ -24,7 +24,7 @@ if(INSPECT)
   return()
 endif()
 
-foreach(variable QIRVALE ORACLE WORK PART)
+foreach(variable QIRVALE ORACLE WORK SUITE)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "${variable} is not set")
   endif()
@@ -209,12 +209,12 @@ function(run_cases file)
   endforeach()
 endfunction()
 
-if(PART MATCHES "[.]txt$")
+if(SUITE MATCHES "[.]txt$")
   file(COPY ${CMAKE_CURRENT_LIST_DIR}/../qirvale.1 ${CMAKE_CURRENT_LIST_DIR}/../README.md
        DESTINATION ${WORK})
-  run_cases(${CMAKE_CURRENT_LIST_DIR}/cases/${PART})
+  run_cases(${CMAKE_CURRENT_LIST_DIR}/cases/${SUITE})
 
-elseif(PART STREQUAL "streams")
+elseif(SUITE STREQUAL "streams")
   # Sizes around the tool's 256 KiB read chunk, against the library's digest in one call,
   # from files and from standard input.
   foreach(size 0 1 32 262143 262144 262145 1000000)
@@ -256,7 +256,7 @@ elseif(PART STREQUAL "streams")
     expect_same_file(${mode}.dec 262145.bin "${mode} decryption from standard input")
   endforeach()
 
-elseif(PART STREQUAL "fifo")
+elseif(SUITE STREQUAL "fifo")
   find_program(MKFIFO mkfifo)
   execute_process(COMMAND ${MKFIFO} ${WORK}/fifo)
   # The public key goes to the FIFO; the private key's temporary file is inspected while
@@ -286,5 +286,5 @@ elseif(PART STREQUAL "fifo")
   expect_equal("${status}" 2 "keygen --key - on a terminal")
   expect_match("${out}" "will not write a private key to a terminal" "keygen --key - message")
 else()
-  message(FATAL_ERROR "unknown part ${PART}")
+  message(FATAL_ERROR "unknown suite ${SUITE}")
 endif()
