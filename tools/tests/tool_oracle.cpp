@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,40 +19,22 @@
 namespace {
 
 std::vector<uint8_t> ReadFile(const char* path) {
-    std::vector<uint8_t> data;
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        std::perror(path);
-        std::exit(2);
-    }
-    uint8_t buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, file)) {
-        data.insert(data.end(), buffer, buffer + got);
-    }
-    std::fclose(file);
-    return data;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) std::exit(2);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 
-void WriteFile(const char* path, const std::vector<uint8_t>& data) {
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr ||
-        (!data.empty() && std::fwrite(data.data(), 1, data.size(), file) != data.size()) ||
-        std::fclose(file) != 0) {
-        std::perror(path);
-        std::exit(2);
-    }
-}
-
-int Usage() {
-    std::fputs("usage: qirvale_tool_oracle write|unhex|flip|digest ...\n", stderr);
-    return 2;
+int WriteFile(const char* path, const std::vector<uint8_t>& data) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(data.data()),
+               static_cast<std::streamsize>(data.size()));
+    return file.flush() ? 0 : 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return Usage();
-    const std::string command = argv[1];
+    const std::string command = argc > 2 ? argv[1] : "";
     if (command == "write" && argc == 5) {
         std::vector<uint8_t> data(std::strtoul(argv[3], nullptr, 10));
         uint32_t state =
@@ -62,8 +45,7 @@ int main(int argc, char** argv) {
             state ^= state << 5;
             byte = static_cast<uint8_t>(state >> 24);
         }
-        WriteFile(argv[2], data);
-        return 0;
+        return WriteFile(argv[2], data);
     }
     if (command == "unhex" && argc == 4) {
         const std::string hex = argv[2];
@@ -71,16 +53,14 @@ int main(int argc, char** argv) {
         for (std::size_t i = 0; i < data.size(); ++i) {
             data[i] = static_cast<uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
         }
-        WriteFile(argv[3], data);
-        return 0;
+        return WriteFile(argv[3], data);
     }
     if (command == "flip" && argc == 4) {
         std::vector<uint8_t> data = ReadFile(argv[2]);
         const std::size_t offset = std::strtoul(argv[3], nullptr, 10);
-        if (offset >= data.size()) return Usage();
+        if (offset >= data.size()) return 2;
         data[offset] ^= 0x01;
-        WriteFile(argv[2], data);
-        return 0;
+        return WriteFile(argv[2], data);
     }
     if (command == "digest" && argc == 3) {
         const std::vector<uint8_t> data = ReadFile(argv[2]);
@@ -95,5 +75,6 @@ int main(int argc, char** argv) {
         std::printf("\n");
         return 0;
     }
-    return Usage();
+    std::fputs("usage: qirvale_tool_oracle write|unhex|flip|digest ...\n", stderr);
+    return 2;
 }
