@@ -6,10 +6,8 @@
 #include <functional>
 #include <map>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -55,23 +53,15 @@ struct Result {
     bool untouched = true, intact = true;
 };
 
-// One call of an export. Byte strings come as hex members named after the arguments (p, q,
-// a, hash, x, k, random, signature, y), numbers as numbers; the outputs go to guarded buffers
-// of the lengths the row gives (a signature has 64 bytes, the verification flag one).
-Result Call(const Json& row) {
-    const std::string name = row["export"];
-    std::map<std::string, Bytes> in;
-    for (const char* key : {"p", "q", "a", "hash", "x", "k", "random", "signature", "y"}) {
-        if (row.contains(key)) in[key] = HexBytes(row[key]);
-    }
+using Strings = std::map<std::string, Bytes>;
+
+// One call of an export on byte strings named after its arguments (p, q, a, hash, x, k,
+// random, signature, y), with an output buffer of `length` bytes (the verification flag has
+// one); the parameter exports take their numbers and the length of q from `row`.
+Result Call(const std::string& name, const Strings& in, uint32_t length, const Json& row = {}) {
     auto data = [&](const char* key) { return in.at(key).data(); };
     auto size = [&](const char* key) { return uint32_t(in.at(key).size()); };
-    auto number = [&](const char* key, uint32_t otherwise) {
-        return row.contains(key) ? row[key].get<uint32_t>() : otherwise;
-    };
-    GuardedBuffer out(number("length", number("p_length", name == "sign" ? 64 : 1)));
-    GuardedBuffer second(number("q_length", 0));
-    const uint32_t length = uint32_t(out.size());
+    GuardedBuffer out(length), second(name == "parameters" ? row["q_length"].get<uint32_t>() : 0);
     Result r;
     uint16_t* code = &r.code;
     if (name == "parameters") {
@@ -131,10 +121,14 @@ Result Call(const Json& row) {
 TEST(GOST34310Exports, WorkedExamplesAndEdgeInputTable) {
     int line = 0;
     for (const Json& row : qirvale_test::ReadJsonLines("gost34310-exports.jsonl")) {
-        SCOPED_TRACE(testing::Message()
-                     << "line " << ++line << ", " << row["export"].get<std::string>() << ": "
-                     << row["name"].get<std::string>());
-        const Result r = Call(row);
+        const std::string name = row["export"];
+        SCOPED_TRACE(testing::Message() << "line " << ++line << ", " << name << ": "
+                                        << row["name"].get<std::string>());
+        Strings in;
+        for (const char* key : {"p", "q", "a", "hash", "x", "k", "random", "signature", "y"}) {
+            if (row.contains(key)) in[key] = HexBytes(row[key]);
+        }
+        const Result r = Call(name, in, row[name == "parameters" ? "p_length" : "length"], row);
         EXPECT_EQ(r.status, row["status"].get<uint32_t>());
         EXPECT_EQ(r.code, row["code"].get<uint16_t>());
         EXPECT_TRUE(r.intact);
@@ -151,11 +145,10 @@ TEST(GOST34310Exports, WorkedExamplesAndEdgeInputTable) {
 // procedure with a small cofactor, whose outcomes there include sizes without candidates and
 // seeds whose attempts run into a cycle. The generator's state at the end is part of the answer.
 TEST(GOST34310Parameters, ProceduresMatchKnownAnswers) {
+    int line = 0;
     for (const Json& row : qirvale_test::ReadJsonLines("gost34310-procedures.jsonl")) {
         const uint32_t t = row["t"], x0 = row["x0"], c = row["c"];
-        SCOPED_TRACE(testing::Message()
-                     << row["procedure"].get<std::string>() << " w " << row["width"].get<uint32_t>()
-                     << " t " << t << " x0 " << x0 << " c " << c);
+        SCOPED_TRACE(testing::Message() << "line " << ++line);
         GOST34310::WordGenerator generator(row["width"].get<uint32_t>(), x0, c);
         LongIntegerClass p, q;
         const uint16_t code =
@@ -208,26 +201,6 @@ TEST(GOST34310Parameters, ElementAMatchesThePlainSearch) {
 
 // ---- signing and verification --------------------------------------------------------------
 
-struct Domain {
-    Bytes p, q, a;
-};
-
-// Status, code and flag of a verification.
-using Verdict = std::tuple<uint32_t, uint16_t, uint8_t>;
-const Verdict kAccepted{0, ResultCodeNone, 1};
-const Verdict kRejected{0, ResultCodeSignatureMismatch, 0};
-const Verdict kOutOfRange{1, ResultCodeSignatureOutOfRange, 0};
-
-Verdict Verify(const Domain& d, const Bytes& hash, const Bytes& signature, const Bytes& y) {
-    uint16_t code = 0xFFFF;
-    uint8_t verified = 0xEE;
-    const uint32_t status = QIRVALEGOST34310SignVerifyHash(
-        &verified, d.p.data(), uint32_t(d.p.size()), d.q.data(), uint32_t(d.q.size()), d.a.data(),
-        uint32_t(d.a.size()), hash.data(), uint32_t(hash.size()), signature.data(), y.data(),
-        uint32_t(y.size()), &code);
-    return {status, code, verified};
-}
-
 // The exports, which take the fixed-width path where the parameters allow it, against the
 // literal algorithms: the same codes and outputs on the worked-example domains, small ones,
 // random ones of other sizes up to and across the limit of the fixed-width path, and domains
@@ -243,11 +216,9 @@ TEST(GOST34310Signature, FixedWidthPathMatchesTheLiteralAlgorithms) {
             return uint16_t(ResultCodeInternalFailure);
         }
     };
+    using Verdict = std::tuple<uint32_t, uint16_t, uint8_t>;  // status, code and flag
     const LongIntegerClass one(1u);
-    std::vector<Domain> domains;
-    for (const Json& row : qirvale_test::ReadJsonLines("gost34310-domains.jsonl")) {
-        domains.push_back({HexBytes(row["p"]), HexBytes(row["q"]), HexBytes(row["a"])});
-    }
+    const std::vector<Json> domains = qirvale_test::ReadJsonLines("gost34310-domains.jsonl");
     std::mt19937_64 random(3431095);
     auto randomBytes = [&](size_t n) {
         Bytes bytes(n);
@@ -255,12 +226,13 @@ TEST(GOST34310Signature, FixedWidthPathMatchesTheLiteralAlgorithms) {
         return bytes;
     };
     for (size_t domain = 0; domain < domains.size(); ++domain) {
-        const Domain& d = domains[domain];
-        const LongIntegerClass p = Number(d.p), q = Number(d.q);
-        std::vector<Bytes> numbers{
-            Bytes{},          Bytes{1},        Bytes{2},        d.q,
-            Minimal(q + one), randomBytes(16), randomBytes(64), Bytes(40, 0xFF),
-            Bytes(520, 0x11)};
+        const Bytes pBytes = HexBytes(domains[domain]["p"]),
+                    qBytes = HexBytes(domains[domain]["q"]),
+                    aBytes = HexBytes(domains[domain]["a"]);
+        const LongIntegerClass p = Number(pBytes), q = Number(qBytes), a = Number(aBytes);
+        std::vector<Bytes> numbers{Bytes{},         Bytes{1},         Bytes{2},
+                                   qBytes,          Minimal(q + one), randomBytes(16),
+                                   randomBytes(64), Bytes(40, 0xFF),  Bytes(520, 0x11)};
         for (int i = 0; q > one && i < 5; ++i) {  // q - 1 and numbers in 1 .. q - 1
             numbers.push_back(i == 0 ? Minimal(q - one)
                                      : Minimal(Number(randomBytes(64)) % (q - one) + one));
@@ -271,41 +243,42 @@ TEST(GOST34310Signature, FixedWidthPathMatchesTheLiteralAlgorithms) {
             const Bytes& hash = numbers[random() % numbers.size()];
             SCOPED_TRACE(testing::Message() << "domain " << domain << " x " << x.size() << " k "
                                             << k.size() << " trial " << trial);
-            const uint32_t yLength = uint32_t(d.p.size()) - (trial % 5 == 0 && !d.p.empty());
-            Bytes y(yLength, 0xA5), yLiteral(y), signature(64, 0xA5), signatureLiteral(signature);
-            uint16_t code = 0;
-            QIRVALEGOST34310SignGeneratePublicKey(
-                y.data(), yLength, d.p.data(), uint32_t(d.p.size()), d.a.data(),
-                uint32_t(d.a.size()), x.data(), uint32_t(x.size()), &code);
-            EXPECT_EQ(code, guarded([&] {
-                          return Literal::GeneratePublicKey(yLiteral.data(), yLength, p,
-                                                            Number(d.a), Number(x));
+            const uint32_t yLength = uint32_t(pBytes.size()) - (trial % 5 == 0 && !pBytes.empty());
+            const Result key =
+                Call("public_key", {{"p", pBytes}, {"a", aBytes}, {"x", x}}, yLength);
+            Bytes y(yLength, 0xA5), signature(64, 0xA5);
+            EXPECT_EQ(key.code, guarded([&] {
+                          return Literal::GeneratePublicKey(y.data(), yLength, p, a, Number(x));
                       }));
-            EXPECT_EQ(y, yLiteral);
-            const uint16_t keyCode = code;
-            QIRVALEGOST34310SignSignHash(signature.data(), d.p.data(), uint32_t(d.p.size()),
-                                         d.q.data(), uint32_t(d.q.size()), d.a.data(),
-                                         uint32_t(d.a.size()), hash.data(), uint32_t(hash.size()),
-                                         x.data(), uint32_t(x.size()), k.data(), uint32_t(k.size()),
-                                         &code);
-            EXPECT_EQ(code, guarded([&] {
-                          return Literal::SignHash(signatureLiteral.data(), p, q, Number(d.a),
-                                                   Number(hash), Number(x), Number(k));
+            EXPECT_EQ(key.out, y);
+            const Strings domainStrings{{"p", pBytes}, {"q", qBytes}, {"a", aBytes}};
+            Strings in = domainStrings;
+            in.insert({{"hash", hash}, {"x", x}, {"k", k}});
+            const Result signing = Call("sign", in, 64);
+            EXPECT_EQ(signing.code, guarded([&] {
+                          return Literal::SignHash(signature.data(), p, q, a, Number(hash),
+                                                   Number(x), Number(k));
                       }));
-            EXPECT_EQ(signature, signatureLiteral);
-            if (domain < 3 && hash.size() <= 64 && code == ResultCodeNone &&
-                keyCode == ResultCodeNone && !(Number(x) % q).IsZero()) {
-                EXPECT_EQ(Verify(d, hash, signature, y), kAccepted);
+            EXPECT_EQ(signing.out, signature);
+            auto verify = [&](const Bytes& h, const Bytes& s) {
+                Strings args = domainStrings;
+                args.insert({{"hash", h}, {"signature", s}, {"y", y}});
+                const Result r = Call("verify", args, 1);
+                return Verdict(r.status, r.code, r.out[0]);
+            };
+            if (domain < 3 && hash.size() <= 64 && signing.code == ResultCodeNone &&
+                key.code == ResultCodeNone && !(Number(x) % q).IsZero()) {
+                EXPECT_EQ(verify(hash, signature), Verdict(0, ResultCodeNone, 1));
             }
             // The signature just made (or a random one) under this key, this hash or another.
-            if (code != ResultCodeNone) signature = randomBytes(64);
+            if (signing.code != ResultCodeNone) signature = randomBytes(64);
             const Bytes& checked = trial % 3 == 0 ? numbers[random() % numbers.size()] : hash;
             uint8_t verified = 0;
             const uint16_t literal = guarded([&] {
-                return Literal::VerifyHash(&verified, p, q, Number(d.a), Number(checked),
-                                           signature.data(), Number(y));
+                return Literal::VerifyHash(&verified, p, q, a, Number(checked), signature.data(),
+                                           Number(y));
             });
-            EXPECT_EQ(Verify(d, checked, signature, y),
+            EXPECT_EQ(verify(checked, signature),
                       Verdict(QIRVALE::StatusOf(literal), literal, verified));
         }
     }
