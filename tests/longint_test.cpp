@@ -355,7 +355,7 @@ TEST(LongIntegerGmp, EveryOperationAgrees) {
         mpz_fdiv_q_2exp(*expected, *za, s);
         ASSERT_EQ(Outcome([&] { return a >> s; }), expected.Hex()) << Hex(a) << " >> " << s;
 
-        if (iteration % 10 == 0) {  // modular exponentiation and product
+        if (iteration % 10 == 0) {  // modular exponentiation
             const uint32_t modBits = iteration < 2500 ? 1 + ops.Below(1100) : 1 + ops.Below(4096);
             LongIntegerClass mod = ops.WithBits(modBits);
             if (iteration % 3 == 0) mod.SetBit(0, true);
@@ -365,9 +365,6 @@ TEST(LongIntegerGmp, EveryOperationAgrees) {
             Mpz zbase(base), ze(e), zm(mod);
             mpz_powm(*expected, *zbase, *ze, *zm);  // e = 0 and e = 1 have known answers above
             ASSERT_EQ(Hex(LongIntegerClass::ModExp(base, e, mod)), expected.Hex());
-            mpz_mul(*expected, *zbase, *zbase);
-            mpz_mod(*expected, *expected, *zm);
-            ASSERT_EQ(Hex(LongIntegerClass::ModMul(base, base, mod)), expected.Hex());
         }
         if (iteration % 3 != 0) continue;
 
