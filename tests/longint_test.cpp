@@ -1,6 +1,6 @@
 // LongIntegerClass: the division's edge cases from a table, capacity limits and wiping, and
-// randomized differential tests against the digit-by-digit algorithms, against GMP where the
-// host has it, and of the fixed-width layer against the class.
+// randomized differential tests against the digit-by-digit algorithms and, where the host has
+// it, GMP. (The fixed-width layer meets the literal algorithms in gost34310_test.)
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -221,6 +221,9 @@ TEST(LongIntegerLimits, CapacityAndKnownAnswers) {
     x.XorShifted(LongIntegerClass(), 100000);  // zero does nothing, at any shift
     EXPECT_THROW(x.XorShifted(U(1), 8192), OutOfMemoryExceptionClass);
     x.XorShifted(x, 3);
+    EXPECT_EQ(Hex(x), "2d");
+    x.RotateLeftOne(0);  // within no bits: nothing to rotate
+    x.RotateRightOne(1);
     EXPECT_EQ(Hex(x), "2d");
 
     // e = 0 gives 1 and e = 1 the base, unreduced, whatever the modulus.
