@@ -141,7 +141,9 @@ LongIntegerClass LiteralCheckValue(const LongIntegerClass& p, const LongIntegerC
                                    const LongIntegerClass& a, const LongIntegerClass& h,
                                    const LongIntegerClass& s, const LongIntegerClass& r,
                                    const LongIntegerClass& y) {
-    const LongIntegerClass v = LongIntegerClass::ModExp(h, q - LongIntegerClass(2u), q);
+    // H is reduced first: the same v, and a hash too long to square within the capacity of
+    // LongIntegerClass (above 510 bytes) still verifies what SignHash made of it.
+    const LongIntegerClass v = LongIntegerClass::ModExp(h.Modulo(q), q - LongIntegerClass(2u), q);
     const LongIntegerClass z1 = LongIntegerClass::ModMul(s, v, q);
     const LongIntegerClass z2 = LongIntegerClass::ModMul(q - r, v, q);
     return LongIntegerClass::ModMul(LongIntegerClass::ModExp(a, z1, p),
