@@ -15,6 +15,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "longint/long_integer.h"
 #include "qirvale.h"
 
 namespace qirvale_fuzz {
@@ -275,6 +276,13 @@ inline bool IsZero(View v) {
 }
 inline std::vector<uint8_t> ToBytes(View v) {
     return std::vector<uint8_t>(v.data, v.data + v.size);
+}
+// The library's long integers serve as the arithmetic oracle of the GOST 34.310 targets.
+using QIRVALE::LongIntegerClass;
+inline LongIntegerClass Number(View v) {
+    LongIntegerClass value;
+    value.FromBytes(v.data, uint32_t(v.size));
+    return value;
 }
 // -1, 0 or 1 as the number a is below, equal to or above b.
 inline int Compare(View a, View b) {

@@ -2,10 +2,8 @@
 #include <algorithm>
 
 #include "fuzz_support.h"
-#include "longint/long_integer.h"
 
 using namespace qirvale_fuzz;
-using QIRVALE::LongIntegerClass;
 
 namespace {
 
@@ -14,11 +12,6 @@ const std::initializer_list<uint16_t> kCodes = {ResultCodeBadSeed, ResultCodeBad
                                                 ResultCodeBufferTooSmall};
 const LongIntegerClass kOne(1u);
 
-LongIntegerClass Number(View bytes) {
-    LongIntegerClass value;
-    value.FromBytes(bytes.data, uint32_t(bytes.size));
-    return value;
-}
 bool Divides(View q, View p) {
     return ((Number(p) - kOne) % Number(q)).IsZero();
 }

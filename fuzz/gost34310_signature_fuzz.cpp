@@ -9,16 +9,16 @@ using namespace qirvale_fuzz;
 namespace {
 
 constexpr uint32_t kSignature = QIRVALE_GOST34310_SIGNATURE_SIZE, kHalf = kSignature / 2;
-using Number = std::vector<uint8_t>;
+using Bytes = std::vector<uint8_t>;
 
 // p, q and a made by the library: the 512-bit worked example and two smaller sets, each with
 // q of at least 64 bits, so that a changed signature verifies only with negligible chance.
-const std::vector<Number>& KnownParameters() {
-    static const std::vector<Number> sets = [] {
+const std::vector<Bytes>& KnownParameters() {
+    static const std::vector<Bytes> sets = [] {
         static const uint16_t kSeeds[][3] = {{512, 24265, 29505}, {128, 1, 3}, {256, 7, 11}};
-        std::vector<Number> made;
+        std::vector<Bytes> made;
         for (const auto& seed : kSeeds) {
-            Number p(64), q(64), a(64);
+            Bytes p(64), q(64), a(64);
             uint16_t code = 0;
             Require(QIRVALEGOST34310SignGenerateParametersPQ16Short(
                         p.data(), 64, q.data(), 64, seed[0], seed[1], seed[2], &code) == 0 &&
@@ -81,8 +81,16 @@ class SignatureSession {
     void PublicKey() {
         const InputBytes p = Next(), a = Next(), x = Next();
         GuardedOutput y(in_.Range(0, 200));
-        call_.Coded("GeneratePublicKey", {ResultCodeBufferTooSmall},
-                    QIRVALEGOST34310SignGeneratePublicKey, y, p, a, x);
+        // y = a^x mod p, checked against the long-integer arithmetic on its own.
+        if (call_.Coded("GeneratePublicKey", {ResultCodeBufferTooSmall},
+                        QIRVALEGOST34310SignGeneratePublicKey, y, p, a, x) != 0) {
+            return;
+        }
+        const LongIntegerClass modulus = Number(p);
+        Require(BitLength(p) <= 1 ||
+                    Number(y) % modulus ==
+                        LongIntegerClass::ModExp(Number(a), Number(x), modulus) % modulus,
+                "GeneratePublicKey gave a wrong y");
     }
 
     // A k out of range asks for another (99) unless q leaves no k (9); 99 never comes where
@@ -99,7 +107,7 @@ class SignatureSession {
                     call_.code == (noK ? ResultCodeInternalFailure : ResultCodeBadValue),
                 "SignHash gave code %u for k out of range", call_.code);
         Require(call_.code != ResultCodeBadValue || kOut ||
-                    !(Compare(q, Number{2}) == 0 || IsZero(a) || Compare(p, Number{1}) == 0),
+                    !(Compare(q, Bytes{2}) == 0 || IsZero(a) || Compare(p, Bytes{1}) == 0),
                 "SignHash asked for another k where none can succeed");
     }
 
