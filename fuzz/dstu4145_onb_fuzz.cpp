@@ -1,19 +1,13 @@
-// Fuzz target: the DSTU 4145 optimal-normal-basis exports (dstu4145_fuzz.h).
-//
-// Fields: any m, raw or one of the degrees that have a type II optimal normal basis (creating
-// even m = 8174 takes milliseconds). Normal-basis products cost far more than polynomial ones,
-// so scalar multiplication runs only on fields of at most 240 bits (the standard curves 201 to
-// 204 and smaller ones), with scalars of at most 576 bits: about 40 ms each in this build.
-// A call over 5 s is a finding.
+// Fuzz target: the DSTU 4145 normal-basis exports (dstu4145_fuzz.h, fuzz/README.md).
 #include "dstu4145_fuzz.h"
 
 using namespace qirvale_fuzz;
 
 namespace {
 
-// The degrees up to 8176 with a type II optimal normal basis: 2m + 1 is a prime p, and 2
-// generates the multiplicative group modulo p, or p = 3 (mod 4) and 2 generates the squares.
-// Field creation accepts exactly these.
+// The degrees up to 8176 with a type II optimal normal basis, which field creation accepts
+// exactly: 2m + 1 is a prime p, and 2 generates the multiplicative group modulo p, or
+// p = 3 (mod 4) and 2 generates the squares.
 bool HasTypeTwoBasis(uint32_t m) {
     const uint32_t p = 2 * m + 1;
     if (m == 0 || m > 8176) return false;
@@ -25,18 +19,16 @@ bool HasTypeTwoBasis(uint32_t m) {
     return order == 2 * m || (order == m && p % 4 == 3);
 }
 
-uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, FuzzInput& in, uint32_t& m) {
-    uint16_t degree = in.U16();
-    if (in.Bool()) {
-        // The next degree with a type II basis at or above the one read (small ones mostly).
-        degree = uint16_t(in.Bool() ? degree % 8177 : degree % 300);
+uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, FuzzInput* in, uint32_t* m) {
+    uint16_t degree = in->U16();
+    if (in->Bool()) {  // the next degree with a type II basis (small ones mostly)
+        degree = uint16_t(in->Bool() ? degree % 8177 : degree % 300);
         while (degree <= 8176 && !HasTypeTwoBasis(degree)) ++degree;
     }
-    m = degree;
+    *m = degree;
     const uint32_t status = QIRVALEDSTU4145ONBSignBaseFieldCreate(field, degree);
-    if ((status == 0) != HasTypeTwoBasis(degree)) {
-        Finding("ONB BaseFieldCreate returned %u for m = %u", status, degree);
-    }
+    Require((status == 0) == HasTypeTwoBasis(degree), "ONB BaseFieldCreate gave %u for m = %u",
+            status, degree);
     return status;
 }
 

@@ -1,19 +1,13 @@
-// Fuzz target: the DSTU 4145 polynomial-basis exports (dstu4145_fuzz.h).
-//
-// Fields: any (m, k, j, l), raw or shaped into a valid trinomial or pentanomial of any degree
-// (creating even the largest field, m = 8191, takes well under 0.2 s in this build). Scalar
-// multiplication runs on fields of at most 640 bits, with scalars of at most 576 bits: about
-// 10 ms each in this build. A call over 5 s is a finding.
+// Fuzz target: the DSTU 4145 polynomial-basis exports (dstu4145_fuzz.h, fuzz/README.md).
 #include "dstu4145_fuzz.h"
 
 using namespace qirvale_fuzz;
 
 namespace {
 
-uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, FuzzInput& in, uint32_t& m) {
-    uint16_t degree = in.U16();
-    uint16_t k = in.U16(), j = in.U16(), l = in.U16();
-    switch (in.U8() % 4) {
+uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, FuzzInput* in, uint32_t* m) {
+    uint16_t degree = in->U16(), k = in->U16(), j = in->U16(), l = in->U16();
+    switch (in->U8() % 4) {
         case 0:  // raw exponents
             break;
         case 1:  // a trinomial of a degree below 8192
@@ -31,9 +25,8 @@ uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, FuzzInput& in, uint32_t& 
             degree = uint16_t(2 + degree % 64);
             k = uint16_t(1 + k % (degree - 1));
             j = l = 0;
-            break;
     }
-    m = degree;
+    *m = degree;
     return QIRVALEDSTU4145PBSignBaseFieldCreate(field, degree, k, j, l);
 }
 
