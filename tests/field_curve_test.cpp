@@ -150,7 +150,7 @@ TEST(PBField, EqualsTheReferenceField) {
             reference.Reduce(slow);
             ASSERT_EQ(fast, slow) << Hex(c);
         }
-        std::vector<Element> operands = {BitsAt({m - 1})};
+        std::vector<Element> operands = {BitsAt({m - 1}), f.FieldPolynomial()};
         for (int i = 0; i < 6; ++i) operands.push_back(random.NonZero(m));
         if (standard)
             for (uint32_t bits : {m + 1, 2 * m - 1, 2 * m + 5, 3 * m})
