@@ -21,30 +21,26 @@ std::string ToHex(const uint8_t* data, std::size_t size);
 inline std::string ToHex(const Bytes& bytes) {
     return ToHex(bytes.data(), bytes.size());
 }
-
-// Full path of a file under tests/vectors/.
-std::string VectorPath(const std::string& name);
-
-// One JSON object per non-empty line of tests/vectors/<name>.
-std::vector<Json> ReadJsonLines(const std::string& name);
-// The whole of tests/vectors/<name> as one JSON document.
-Json ReadJson(const std::string& name);
-// The bytes of a JSON string of hex digits.
 inline Bytes HexBytes(const Json& hex) {
     return FromHex(hex.get<std::string>());
 }
 
-// An output buffer of `size` bytes between two runs of guard bytes. Intact() tells whether
-// anything was written outside the buffer; Untouched() whether the buffer itself still holds
-// its fill byte.
+// tests/vectors/<name>: its full path, its non-empty lines as JSON objects, or its whole text
+// as one JSON document.
+std::string VectorPath(const std::string& name);
+std::vector<Json> ReadJsonLines(const std::string& name);
+Json ReadJson(const std::string& name);
+
+// An output buffer of `size` bytes between two runs of guard bytes. Intact(): nothing was
+// written outside the buffer; Untouched(): the buffer still holds its fill byte.
 class GuardedBuffer {
   public:
     explicit GuardedBuffer(std::size_t size, uint8_t fill = 0xA5);
     uint8_t* data() { return storage_.data() + kGuard; }
     std::size_t size() const { return size_; }
-    Bytes bytes() const;
+    Bytes bytes() const { return Bytes(storage_.begin() + kGuard, storage_.end() - kGuard); }
     bool Intact() const;
-    bool Untouched() const;
+    bool Untouched() const { return bytes() == Bytes(size_, fill_); }
 
   private:
     static constexpr std::size_t kGuard = 32;
