@@ -1,5 +1,4 @@
-/* The public header as a C99 program sees it (compiled with -pedantic): the declarations,
- * record layouts and constants are plain C, and the exports link from the shared library. */
+/* The public header in a C99 program (-pedantic), linked against the shared library. */
 #include <stdio.h>
 
 #include "qirvale.h"

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <functional>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -15,23 +14,19 @@ namespace {
 
 using qirvale_test::Bytes;
 
-// Runs work(thread) on four threads released together; each returns "" or what went wrong.
-void RunTogether(const std::function<std::string(int)>& work) {
+// Runs work(thread) on four threads released together; returns what each produced.
+std::vector<Bytes> RunTogether(const std::function<Bytes(int)>& work) {
     std::atomic<int> ready{0};
-    std::atomic<bool> go{false};
-    std::vector<std::string> failures(4);
+    std::vector<Bytes> results(4);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
-            ready.fetch_add(1);
-            while (!go.load()) std::this_thread::yield();
-            failures[t] = work(t);
+            for (ready.fetch_add(1); ready.load() < 4;) std::this_thread::yield();
+            results[t] = work(t);
         });
     }
-    while (ready.load() < 4) std::this_thread::yield();
-    go.store(true);
     for (auto& thread : threads) thread.join();
-    for (int t = 0; t < 4; ++t) EXPECT_EQ(failures[t], "") << "thread " << t;
+    return results;
 }
 
 // Fields and curves of both bases made by every thread at once, before any other use in the
@@ -42,7 +37,7 @@ TEST(Concurrency, DSTU4145OwnCurvesFirstThenSharedCurves) {
     const dstutest::CurveRecord records[] = {dstutest::PBRecord(101), dstutest::ONBRecord(201)};
     const dstutest::Family* families[] = {&dstutest::PB(), &dstutest::ONB()};
     const Bytes hash(32, 0x5C), e(16, 0x3A);
-    const auto sign = [&](dstutest::Session& s) {
+    const auto sign = [&](dstutest::Session& s) {  // empty unless the signature verifies
         Bytes signature(s.SignatureBytes());
         uint16_t code = 0;
         uint8_t verified = 0;
@@ -50,21 +45,21 @@ TEST(Concurrency, DSTU4145OwnCurvesFirstThenSharedCurves) {
         s.Verify(hash, signature, &verified, &code);
         return verified == 1 ? signature : Bytes();
     };
-    std::vector<Bytes> firstUse(4);
-    RunTogether([&](int thread) -> std::string {
+    const std::vector<Bytes> firstUse = RunTogether([&](int thread) {
         dstutest::Session session(*families[thread % 2], records[thread % 2], 7);
         session.MakeKeys();
-        firstUse[thread] = sign(session);
-        return "";
+        return sign(session);
     });
     for (int basis = 0; basis < 2; ++basis) {
         dstutest::Session session(*families[basis], records[basis], 7);
         session.MakeKeys();
         const Bytes expected = sign(session);
         ASSERT_FALSE(expected.empty());
-        EXPECT_EQ(firstUse[basis], expected);
-        EXPECT_EQ(firstUse[basis + 2], expected);
-        RunTogether([&](int) { return sign(session) == expected ? "" : "shared curve"; });
+        const std::vector<Bytes> shared = RunTogether([&](int) { return sign(session); });
+        for (int t = 0; t < 4; ++t) {
+            EXPECT_EQ(shared[t], expected) << "shared curve, thread " << t;
+            EXPECT_EQ(firstUse[t - t % 2 + basis], expected) << "own curve";  // threads of basis
+        }
     }
 }
 

@@ -1,6 +1,5 @@
-// Helpers of the constant-time programs: secrets are marked undefined for valgrind memcheck
-// before they reach the library, and results are marked defined again before they are
-// compared (a comparison is a branch). Check() reports a wrong result and sets the exit code.
+// Secrets are marked undefined for valgrind memcheck before they reach the library, results
+// defined again before they are compared (a comparison is a branch); Check() counts failures.
 #pragma once
 
 #include <valgrind/memcheck.h>

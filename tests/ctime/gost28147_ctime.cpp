@@ -1,8 +1,6 @@
-// GOST 28147-89 many blocks per call on the AVX2 unit with the key, the working register and
-// the data secret: simple replacement both ways, gamma and feedback decryption must neither
-// branch on them nor use them in an address, and must equal one-block calls made in the
-// open. Without AVX2 there is only the table code, which looks up secret nibbles (qirvale.h
-// says so), and nothing is checked.
+// GOST 28147-89 many blocks per call on the AVX2 unit (the table code looks up secret nibbles,
+// as qirvale.h says) with key, working register and data secret: simple replacement both
+// ways, gamma and feedback decryption, which must equal one-block calls made in the open.
 #include <cstdint>
 #include <cstring>
 

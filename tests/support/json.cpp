@@ -1,6 +1,7 @@
 #include "support/json.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstring>
 
 namespace qirvale_test {
@@ -61,15 +62,14 @@ class JsonParser {
         } else if (value.kind_ == '"') {
             value.text_ = String();
         } else if (value.kind_ == '0') {
-            const int64_t sign = Take("-") ? -1 : 1;
-            const std::size_t first = at_;
-            for (; at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]));
-                 ++at_) {
-                if (value.number_ * sign > (INT64_MAX - 9) / 10) Fail("number too large");
-                value.number_ = 10 * value.number_ + sign * (text_[at_] - '0');
-            }
+            const char* const begin = text_.data() + at_;
+            const auto [end, error] =
+                std::from_chars(begin, text_.data() + text_.size(), value.number_);
+            at_ += end - begin;
             const char next = Peek();
-            if (at_ == first || (next != '\0' && std::strchr(".eE", next))) Fail("not an integer");
+            if (error != std::errc() || (next != '\0' && std::strchr(".eE", next))) {
+                Fail("not an integer in range");
+            }
         } else if (!Take("true") && !Take("false") && !Take("null")) {
             Fail("unexpected character or end");
         }

@@ -27,7 +27,6 @@ class Json {
     // Members of an object, elements of an array; size() counts either.
     const Json& at(const std::string& key) const;
     const Json& operator[](const std::string& key) const { return at(key); }
-    const Json& operator[](const char* key) const { return at(key); }
     const Json& operator[](std::size_t index) const { return Elements().at(index); }
     std::size_t size() const { return kind_ == '{' ? elements_.size() : Elements().size(); }
     std::vector<Json>::const_iterator begin() const { return Elements().begin(); }

@@ -54,8 +54,8 @@ std::vector<Json> ReadJsonLines(const std::string& name) {
 }
 
 GuardedBuffer::GuardedBuffer(std::size_t size, uint8_t fill)
-    : size_(size), fill_(fill), storage_(size + 2 * kGuard, kGuardByte) {
-    std::fill_n(storage_.begin() + kGuard, size_, fill_);
+    : fill_(fill), storage_(size + 2 * kGuard, kGuardByte) {
+    std::fill_n(storage_.begin() + kGuard, size, fill);
 }
 
 bool GuardedBuffer::Intact() const {
