@@ -14,7 +14,7 @@ namespace {
 using QIRVALE::GuardedCount;
 using QIRVALE::GuardedStatus;
 
-TEST(Boundary, OutArgumentsClearedFirstAndCodesReported) {
+TEST(Boundary, OutArgumentsCodesAndExceptions) {
     uint16_t code = 1234;
     uint8_t flag = 7;
     const auto mismatch = [&] {
@@ -27,14 +27,13 @@ TEST(Boundary, OutArgumentsClearedFirstAndCodesReported) {
     EXPECT_EQ(code, ResultCodeBadValue);
     EXPECT_EQ(GuardedStatus(nullptr, nullptr, [] { return uint16_t{ResultCodeNone}; }), 0u);
     EXPECT_EQ(GuardedCount([] { return uint32_t{163}; }), 163u);
-}
 
-TEST(Boundary, EveryExceptionBecomesInternalFailure) {
+    // Every exception becomes the internal failure; the flag an accepting body set is cleared.
     const auto check = [](auto thrower) {
         uint16_t code = 0;
         uint8_t flag = 0;
         const auto body = [&]() -> uint16_t {
-            flag = 1;  // an accepting body that fails afterwards
+            flag = 1;
             thrower();
             return ResultCodeNone;
         };
