@@ -33,17 +33,20 @@ std::string VectorPath(const std::string& name) {
     return std::string(QIRVALE_TEST_VECTORS) + "/" + name;
 }
 
-Json ReadJson(const std::string& name) {
+static std::string ReadText(const std::string& name) {
     std::ifstream in(VectorPath(name));
     if (!in) throw std::runtime_error("cannot open " + VectorPath(name));
     std::stringstream text;
     text << in.rdbuf();
-    return Json::Parse(text.str());
+    return text.str();
+}
+
+Json ReadJson(const std::string& name) {
+    return Json::Parse(ReadText(name));
 }
 
 std::vector<Json> ReadJsonLines(const std::string& name) {
-    std::ifstream in(VectorPath(name));
-    if (!in) throw std::runtime_error("cannot open " + VectorPath(name));
+    std::istringstream in(ReadText(name));
     std::vector<Json> records;
     for (std::string line; std::getline(in, line);) {
         if (line.find_first_not_of(" \t\r") != std::string::npos) {
