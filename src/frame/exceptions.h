@@ -5,6 +5,8 @@
 // library failure. No code inside the library catches a named class.
 #pragma once
 
+#include <type_traits>
+
 namespace QIRVALE {
 
 // Common base. Thrown by itself when a packed point has no second coordinate.
@@ -22,5 +24,14 @@ class OutOfMemoryExceptionClass : public GeneralExceptionClass {};
 
 // An internal consistency check of normal-basis field or curve arithmetic failed.
 class AssertExceptionClass : public GeneralExceptionClass {};
+
+// The boundary's handlers rely on these: every class is an empty GeneralExceptionClass.
+static_assert(std::is_base_of_v<GeneralExceptionClass, IntegerOverflowExceptionClass> &&
+              std::is_base_of_v<GeneralExceptionClass, DivideByZeroExceptionClass> &&
+              std::is_base_of_v<GeneralExceptionClass, OutOfMemoryExceptionClass> &&
+              std::is_base_of_v<GeneralExceptionClass, AssertExceptionClass>);
+static_assert(std::is_empty_v<AssertExceptionClass> &&
+              !std::is_polymorphic_v<GeneralExceptionClass> &&
+              std::is_trivially_copyable_v<OutOfMemoryExceptionClass>);
 
 }  // namespace QIRVALE

@@ -1,6 +1,8 @@
 #include "support/json.h"
 
 #include <cctype>
+#include <charconv>
+#include <cstring>
 
 namespace qirvale_test {
 
@@ -11,165 +13,79 @@ class JsonParser {
 
     Json Document() {
         Json value = Value();
-        SkipSpace();
-        if (at_ != text_.size()) Fail("trailing characters");
+        if (Peek() != '\0') Fail("trailing characters");
         return value;
     }
 
   private:
     [[noreturn]] void Fail(const char* what) const {
-        throw std::runtime_error(std::string("json: ") + what + " at offset " +
-                                 std::to_string(at_));
+        throw std::runtime_error(std::string("json: ") + what + " at " + std::to_string(at_));
     }
 
-    void SkipSpace() {
+    // The next character after white space, '\0' at the end.
+    char Peek() {
         while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) ++at_;
+        return at_ < text_.size() ? text_[at_] : '\0';
     }
 
-    char Next() {
-        SkipSpace();
-        if (at_ == text_.size()) Fail("unexpected end");
-        return text_[at_];
-    }
-
-    void Take(char c) {
-        if (!TakeIf(c)) Fail("unexpected character");
-    }
-
-    // Consumes c when it is the next character.
-    bool TakeIf(char c) {
-        if (Next() != c) return false;
-        ++at_;
-        return true;
-    }
-
-    bool TakeWord(std::string_view word) {
+    // Consumes `word` when the text continues with it.
+    bool Take(std::string_view word) {
+        Peek();
         if (text_.substr(at_, word.size()) != word) return false;
         at_ += word.size();
         return true;
     }
 
+    void Expect(std::string_view word) {
+        if (!Take(word)) Fail("unexpected character or end");
+    }
+
+    char Char() {
+        if (at_ == text_.size()) Fail("unterminated string");
+        return text_[at_++];
+    }
+
     Json Value() {
         Json value;
-        const char c = Next();
-        if (c == '{') {
-            value.kind_ = Json::Kind::Object;
-            ++at_;
-            if (!TakeIf('}')) {
-                do {
-                    std::string key = String();
-                    Take(':');
-                    value.members_.emplace_back(std::move(key), Value());
-                } while (TakeIf(','));
-                Take('}');
+        value.kind_ =
+            Peek() == '-' || std::isdigit(static_cast<unsigned char>(Peek())) ? '0' : Peek();
+        if (Take("{")) {
+            for (bool more = !Take("}"); more; more = Take(",")) {
+                value.keys_.push_back(String());
+                Expect(":");
+                value.elements_.push_back(Value());
             }
-        } else if (c == '[') {
-            value.kind_ = Json::Kind::Array;
-            ++at_;
-            if (!TakeIf(']')) {
-                do {
-                    value.elements_.push_back(Value());
-                } while (TakeIf(','));
-                Take(']');
-            }
-        } else if (c == '"') {
-            value.kind_ = Json::Kind::String;
+            if (!value.keys_.empty()) Expect("}");
+        } else if (Take("[")) {
+            for (bool more = !Take("]"); more; more = Take(",")) value.elements_.push_back(Value());
+            if (!value.elements_.empty()) Expect("]");
+        } else if (value.kind_ == '"') {
             value.text_ = String();
-        } else if (TakeWord("true")) {
-            value.kind_ = Json::Kind::Boolean;
-            value.boolean_ = true;
-        } else if (TakeWord("false")) {
-            value.kind_ = Json::Kind::Boolean;
-        } else if (TakeWord("null")) {
-            value.kind_ = Json::Kind::Null;
-        } else {
-            value.kind_ = Json::Kind::Number;
-            if (text_[at_] == '-') {
-                value.negative_ = true;
-                ++at_;
+        } else if (value.kind_ == '0') {
+            const char* const begin = text_.data() + at_;
+            const auto [end, error] =
+                std::from_chars(begin, text_.data() + text_.size(), value.number_);
+            at_ += end - begin;
+            const char next = Peek();
+            if (error != std::errc() || (next != '\0' && std::strchr(".eE", next))) {
+                Fail("not an integer in range");
             }
-            const std::size_t first = at_;
-            while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) {
-                if (value.magnitude_ > (UINT64_MAX - 9) / 10) Fail("number too large");
-                value.magnitude_ = 10 * value.magnitude_ + uint64_t(text_[at_++] - '0');
-            }
-            if (at_ == first) Fail("unexpected character");
-            if (at_ < text_.size() &&
-                (text_[at_] == '.' || text_[at_] == 'e' || text_[at_] == 'E')) {
-                Fail("only integers are supported");
-            }
+        } else if (!Take("true") && !Take("false") && !Take("null")) {
+            Fail("unexpected character or end");
         }
         return value;
     }
 
     std::string String() {
-        Take('"');
+        Expect("\"");
         std::string out;
-        while (true) {
-            if (at_ == text_.size()) Fail("unterminated string");
-            const char c = text_[at_++];
-            if (c == '"') return out;
-            if (c != '\\') {
-                out.push_back(c);
-                continue;
+        for (char c; (c = Char()) != '"';) {
+            if (c == '\\' && ((c = Char()) == '\0' || std::strchr("\"\\/", c) == nullptr)) {
+                Fail("unsupported escape");
             }
-            if (at_ == text_.size()) Fail("unterminated escape");
-            const char e = text_[at_++];
-            switch (e) {
-                case '"':
-                case '\\':
-                case '/':
-                    out.push_back(e);
-                    break;
-                case 'b':
-                    out.push_back('\b');
-                    break;
-                case 'f':
-                    out.push_back('\f');
-                    break;
-                case 'n':
-                    out.push_back('\n');
-                    break;
-                case 'r':
-                    out.push_back('\r');
-                    break;
-                case 't':
-                    out.push_back('\t');
-                    break;
-                case 'u':
-                    AppendUtf8(HexQuad(), out);
-                    break;
-                default:
-                    Fail("bad escape");
-            }
+            out.push_back(c);
         }
-    }
-
-    unsigned HexQuad() {
-        if (at_ + 4 > text_.size()) Fail("short \\u escape");
-        unsigned v = 0;
-        for (int i = 0; i < 4; ++i) {
-            const char c = text_[at_++];
-            const int digit = std::isdigit(static_cast<unsigned char>(c))    ? c - '0'
-                              : std::isxdigit(static_cast<unsigned char>(c)) ? (c | 0x20) - 'a' + 10
-                                                                             : -1;
-            if (digit < 0) Fail("bad \\u escape");
-            v = v << 4 | unsigned(digit);
-        }
-        return v;
-    }
-
-    static void AppendUtf8(unsigned v, std::string& out) {
-        if (v < 0x80) {
-            out.push_back(char(v));
-        } else if (v < 0x800) {
-            out.push_back(char(0xC0 | v >> 6));
-            out.push_back(char(0x80 | (v & 0x3F)));
-        } else {
-            out.push_back(char(0xE0 | v >> 12));
-            out.push_back(char(0x80 | (v >> 6 & 0x3F)));
-            out.push_back(char(0x80 | (v & 0x3F)));
-        }
+        return out;
     }
 
     std::string_view text_;
@@ -180,38 +96,20 @@ Json Json::Parse(std::string_view text) {
     return JsonParser(text).Document();
 }
 
-void Json::Expect(Kind kind) const {
+void Json::Expect(char kind) const {
     if (kind_ != kind) throw std::runtime_error("json: value of another kind");
 }
 
-bool Json::contains(const std::string& key) const {
-    Expect(Kind::Object);
-    for (const auto& member : members_) {
-        if (member.first == key) return true;
-    }
-    return false;
-}
-
 const Json& Json::at(const std::string& key) const {
-    Expect(Kind::Object);
-    for (const auto& member : members_) {
-        if (member.first == key) return member.second;
+    Expect('{');
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        if (keys_[i] == key) return elements_[i];
     }
     throw std::runtime_error("json: no member \"" + key + "\"");
 }
 
-std::size_t Json::size() const {
-    if (kind_ == Kind::Object) return members_.size();
-    return Elements().size();
-}
-
-const Json& Json::operator[](std::size_t index) const {
-    if (index >= Elements().size()) throw std::runtime_error("json: index out of range");
-    return elements_[index];
-}
-
 const std::vector<Json>& Json::Elements() const {
-    Expect(Kind::Array);
+    Expect('[');
     return elements_;
 }
 

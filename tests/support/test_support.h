@@ -1,5 +1,4 @@
-// Helpers shared by the test executables: hex strings, the vector files under
-// tests/vectors/, and output buffers fenced with guard bytes.
+// Helpers of the test executables: hex, vector files, output buffers fenced by guard bytes.
 #pragma once
 
 #include <cstddef>
@@ -14,42 +13,35 @@ namespace qirvale_test {
 
 using Bytes = std::vector<uint8_t>;
 
-// Bytes of a hex string in memory order ("0a1B" -> {0x0a, 0x1b}); whitespace is skipped.
+// Hex in memory order ("0a1B" <-> {0x0a, 0x1b}); FromHex skips whitespace, ToHex is lower-case.
 Bytes FromHex(std::string_view hex);
-// Lower-case hex of bytes in memory order.
 std::string ToHex(const uint8_t* data, std::size_t size);
 inline std::string ToHex(const Bytes& bytes) {
     return ToHex(bytes.data(), bytes.size());
 }
-
-// Full path of a file under tests/vectors/.
-std::string VectorPath(const std::string& name);
-
-// One JSON object per non-empty line of tests/vectors/<name>.
-std::vector<Json> ReadJsonLines(const std::string& name);
-// The whole of tests/vectors/<name> as one JSON document.
-Json ReadJson(const std::string& name);
-// The bytes of a JSON string of hex digits.
 inline Bytes HexBytes(const Json& hex) {
     return FromHex(hex.get<std::string>());
 }
 
-// An output buffer of `size` bytes between two runs of guard bytes. Intact() tells whether
-// anything was written outside the buffer; Untouched() whether the buffer itself still holds
-// its fill byte.
+// tests/vectors/<name>: full path, non-empty lines as JSON objects, the text as one document.
+std::string VectorPath(const std::string& name);
+std::vector<Json> ReadJsonLines(const std::string& name);
+Json ReadJson(const std::string& name);
+
+// An output buffer of `size` bytes between two runs of guard bytes. Intact(): nothing was
+// written outside the buffer; Untouched(): the buffer still holds its fill byte.
 class GuardedBuffer {
   public:
     explicit GuardedBuffer(std::size_t size, uint8_t fill = 0xA5);
     uint8_t* data() { return storage_.data() + kGuard; }
-    std::size_t size() const { return size_; }
-    Bytes bytes() const;
+    std::size_t size() const { return storage_.size() - 2 * kGuard; }
+    Bytes bytes() const { return Bytes(storage_.begin() + kGuard, storage_.end() - kGuard); }
     bool Intact() const;
-    bool Untouched() const;
+    bool Untouched() const { return bytes() == Bytes(size(), fill_); }
 
   private:
     static constexpr std::size_t kGuard = 32;
     static constexpr uint8_t kGuardByte = 0xCD;
-    std::size_t size_;
     uint8_t fill_;
     Bytes storage_;
 };
