@@ -108,6 +108,14 @@ const Json& Json::at(const std::string& key) const {
     throw std::runtime_error("json: no member \"" + key + "\"");
 }
 
+bool Json::contains(const std::string& key) const {
+    Expect('{');
+    for (const std::string& k : keys_) {
+        if (k == key) return true;
+    }
+    return false;
+}
+
 const std::vector<Json>& Json::Elements() const {
     Expect('[');
     return elements_;

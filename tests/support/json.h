@@ -26,13 +26,14 @@ class Json {
 
     // Members of an object, elements of an array; size() counts either.
     const Json& at(const std::string& key) const;
+    bool contains(const std::string& key) const;
     const Json& operator[](const std::string& key) const { return at(key); }
     const Json& operator[](std::size_t index) const { return Elements().at(index); }
     std::size_t size() const { return kind_ == '{' ? elements_.size() : Elements().size(); }
     std::vector<Json>::const_iterator begin() const { return Elements().begin(); }
     std::vector<Json>::const_iterator end() const { return Elements().end(); }
 
-    // The value as std::string, an integer type (range-checked) or a std::vector of those.
+    // The value as std::string, bool, an integer type (range-checked) or a std::vector of those.
     template <class T>
     T get() const {
         if constexpr (IsVector<T>::value) {
@@ -42,6 +43,9 @@ class Json {
         } else if constexpr (std::is_same_v<T, std::string>) {
             Expect('"');
             return text_;
+        } else if constexpr (std::is_same_v<T, bool>) {
+            if (kind_ != 't') Expect('f');
+            return kind_ == 't';
         } else {
             static_assert(std::is_integral_v<T>, "Json::get: string, integer or vector");
             Expect('0');
