@@ -419,7 +419,7 @@ class DSTU4145Session {
 
     const Basis& b_;
     FuzzInput& in_;
-    Caller call_{5.0};
+    Caller call_{10.0};
     GuardedOutput field_{sizeof(DSTU4145BaseFieldHandle), 0};
     GuardedOutput curve_{sizeof(DSTU4145CurveHandle), 0};
     uint32_t fieldDegree_ = 0, degree_ = 0;
