@@ -402,8 +402,8 @@ TEST(DSTU4145, HandleLifecycles) {
     }
 }
 
-// Field creation: the polynomial basis from m > k > j > l (or k alone) of an irreducible
-// trinomial or pentanomial of degree at most 8176... in the table; the normal basis from m.
+// Field creation from the rows of the table: the polynomial basis from m > k > j > l (or k
+// alone) of an irreducible polynomial, the normal basis from m; refused: handle null, sizes 0.
 TEST(DSTU4145, FieldCreation) {
     for (const Json& row : qirvale_test::ReadJsonLines("dstu4145-fields.jsonl")) {
         const auto p = row.at("mkjl").get<std::vector<uint16_t>>();
