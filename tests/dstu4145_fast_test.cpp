@@ -1,9 +1,8 @@
-// The constant-time fast path of the DSTU 4145 exports against the kept reference path: the
-// word-sized field (both multiplication backends) against PBBaseField, then every standard curve
-// of both bases with one curve on each path, compared export by export on random and edge
-// inputs (keys, pre-signatures, signatures, verification results and codes, short buffers,
-// scalars around n, points of even order, points off the curve, unreduced coordinates, strings
-// too long to read).
+// The constant-time fast path against the kept reference path: the word-sized field (both
+// backends) against PBBaseField, then on every standard curve of both bases every export on
+// random and edge inputs (scalars around n, points of even order or off the curve, unreduced
+// coordinates, strings too long to read, short buffers).
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,28 +10,15 @@
 #include <gtest/gtest.h>
 
 #include "binfield/fixed_pb_field.h"
-#include "binfield/onb_field.h"
 #include "binfield/pb_field.h"
-#include "curve/onb_curve.h"
-#include "curve/pb_curve.h"
-#include "dstu4145/family.h"
+#include "curve/curve.h"
 #include "dstu4145_test_helpers.h"
-#include "pb_test_helpers.h"
 
 namespace {
 
-using PBFamily = QIRVALE::DSTU4145Family<QIRVALE::PBBaseField, QIRVALE::ObjectKind::PBField,
-                                         QIRVALE::ObjectKind::PBCurve>;
-using ONBFamily = QIRVALE::DSTU4145Family<QIRVALE::ONBBaseField, QIRVALE::ObjectKind::ONBField,
-                                          QIRVALE::ObjectKind::ONBCurve>;
-
-using dstutest::Bytes;
-using dstutest::L;
-using dstutest::Session;
+using namespace dstutest;
 using QIRVALE::LongIntegerClass;
 using QIRVALE::PBBaseField;
-
-// ---- the field -----------------------------------------------------------------------------
 
 template <unsigned W>
 LongIntegerClass ToLong(const std::array<uint64_t, W>& a) {
@@ -43,31 +29,28 @@ LongIntegerClass ToLong(const std::array<uint64_t, W>& a) {
     return v;
 }
 
-// Products, squares and (for irreducible f) inverses of random and sparse operands on both
-// backends, against PBBaseField.
+// Products, squares and (for irreducible f) inverses of random, all-ones and sparse operands on
+// both backends, against PBBaseField.
 template <unsigned W>
 void CheckField(uint32_t m, uint32_t k, uint32_t j, uint32_t l, bool irreducible) {
-    const PBBaseField reference = pbtest::MakeField(m, k, j, l);
+    const PBBaseField reference(PBBaseField::PolynomialFromExponents(m, k, j, l));
     const QIRVALE::FixedPBField<W> fields[2] = {{m, k, j, l, true}, {m, k, j, l, false}};
     std::mt19937_64 random(m * 31 + k);
-    using Element = typename QIRVALE::FixedPBField<W>::Element;
     const auto draw = [&](int kind) {
-        Element a{};
+        typename QIRVALE::FixedPBField<W>::Element a{};
         for (auto& w : a) w = kind == 0 ? random() : kind == 1 ? ~uint64_t(0) : 0;
         if (kind == 2) a[random() % W] = uint64_t(1) << (random() % 64);
         a[W - 1] &= (uint64_t(1) << (m % 64)) - 1;
         return a;
     };
     for (int i = 0; i < 60; ++i) {
-        const Element a = draw(i % 3), b = draw((i / 3) % 3);
-        const std::string where = "m=" + std::to_string(m) + " case " + std::to_string(i);
+        const auto a = draw(i % 3), b = draw((i / 3) % 3);
         for (const auto& f : fields) {
-            EXPECT_TRUE(ToLong<W>(f.Multiply(a, b)) ==
-                        reference.Multiply(ToLong<W>(a), ToLong<W>(b)))
-                << where;
-            EXPECT_TRUE(ToLong<W>(f.Square(a)) == reference.Square(ToLong<W>(a))) << where;
+            const auto A = ToLong<W>(a);
+            EXPECT_TRUE(ToLong<W>(f.Multiply(a, b)) == reference.Multiply(A, ToLong<W>(b))) << m;
+            EXPECT_TRUE(ToLong<W>(f.Square(a)) == reference.Square(A)) << m;
             if (irreducible && f.ZeroMask(a) == 0) {
-                EXPECT_TRUE(ToLong<W>(f.Invert(a)) == reference.Invert(ToLong<W>(a))) << where;
+                EXPECT_TRUE(ToLong<W>(f.Invert(a)) == reference.Invert(A)) << m;
             }
         }
     }
@@ -91,22 +74,8 @@ TEST(DSTU4145FastField, BothBackendsAgainstTheReferenceField) {
     CheckField<8>(509, 63, 40, 7, false);
 }
 
-// ---- the exports ---------------------------------------------------------------------------
-
-// What an export call gave: status, code, flag and the bytes it wrote.
-std::string Outcome(uint32_t status, uint16_t code, const std::vector<Bytes>& outputs) {
-    std::string s = std::to_string(status) + "/" + std::to_string(code);
-    for (const Bytes& b : outputs) s += " " + qirvale_test::ToHex(b);
-    return s;
-}
-
-// The polynomial-basis curves are 101..110, the normal-basis curves 201..205.
-bool NormalBasis(uint16_t index) {
-    return index > 200;
-}
-
-// P + Q on the curve of `s` by the reference arithmetic; `fast` is true when the curve has its
-// fast path attached.
+// P + Q on the curve of `s` by the reference arithmetic, and whether the curve has its fast
+// path attached.
 template <class Field>
 std::pair<Bytes, Bytes> AddOnCurve(Session& s, const Bytes& px, const Bytes& py, const Bytes& qx,
                                    const Bytes& qy, bool& fast) {
@@ -124,125 +93,87 @@ std::pair<Bytes, Bytes> AddOnCurve(Session& s, const Bytes& px, const Bytes& py,
     return {x, y};
 }
 
-// Runs every signature export with the same arguments on two curves, one on each path, and
-// compares what they give.
-class TwoPaths {
-  public:
-    explicit TwoPaths(uint16_t index)
-        : fast(Family(index), Record(index), index),
-          reference(Family(index), Record(index), index) {
-        if (NormalBasis(index)) {
-            ONBFamily::UseReferencePath(reference.curve());
-        } else {
-            PBFamily::UseReferencePath(reference.curve());
-        }
-        fast.MakeKeys();
-        reference.px = fast.px, reference.py = fast.py, reference.d = fast.d;
+// Every export on one path with P, d, e, F and hash of `a`: public key, its check, the
+// pre-signature, both signatures each verified under the Q computed and the Q of the
+// session, the base-point check, packing and unpacking, and base-point generation from x(P).
+std::vector<Outcome> RunAll(Session& s, Args a, uint32_t signatureBytes) {
+    a.curve = s.curve();
+    Args own = a;
+    const Outcome q = s.Call("pubkey", a);
+    own.qx = q.x, own.qy = q.y;
+    std::vector<Outcome> log = {q, s.Call("checkpriv", own), s.Call("presign", a),
+                                s.Call("checkbase", a), s.Call("pack", a)};
+    a.packed = log.back().x, a.u = a.px;
+    log.push_back(s.Call("unpack", a));
+    log.push_back(s.Call("genbase", a));
+    a.outX = signatureBytes;
+    for (const char* signer : {"sign", "signpre"}) {
+        log.push_back(s.Call(signer, a));
+        own.sig = a.sig = log.back().x;
+        log.push_back(s.Call("verify", own));
+        log.push_back(s.Call("verify", a));
     }
-
-    // Each export on (x, y) as P with key d, random e, hash and F; output buffers of `size`
-    // bytes (signatures: `signatureSize`). Returns the fast path's pre-signature.
-    Bytes Compare(const Bytes& x, const Bytes& y, const Bytes& d, const Bytes& e, const Bytes& hash,
-                  const Bytes& f, uint32_t size, uint32_t signatureSize, const std::string& where) {
-        Bytes fastF;
-        for (Session* s : {&fast, &reference}) {
-            s->px = x, s->py = y, s->d = d;
-            std::vector<std::string>& log = s == &fast ? fastLog : referenceLog;
-            log.clear();
-            Bytes qx(size), qy(size), fe(size), sig(signatureSize), byPre(signatureSize);
-            uint16_t code = 7;
-            uint32_t status = s->PublicKey(d, qx, qy, &code);
-            log.push_back(Outcome(status, code, {qx, qy}));
-            uint8_t flag = 7;
-            status =
-                s->family().verifyPrivateKey(&flag, s->curve(), x.data(), L(x), y.data(), L(y),
-                                             qx.data(), L(qx), qy.data(), L(qy), d.data(), L(d));
-            log.push_back(Outcome(status, flag, {}));
-            status = s->PreSign(fe.data(), size, e, &code);
-            log.push_back(Outcome(status, code, {fe}));
-            if (s == &fast) fastF = fe;
-            status = s->Sign(sig.data(), signatureSize, hash, e, &code);
-            log.push_back(Outcome(status, code, {sig}));
-            status = s->SignByPreSign(byPre.data(), signatureSize, hash, e, f, &code);
-            log.push_back(Outcome(status, code, {byPre}));
-            for (const Bytes& checked : {sig, byPre}) {
-                status = s->VerifyWith(hash, checked, qx, qy, &flag, &code);
-                log.push_back(Outcome(status, code, {Bytes{flag}}));
-                status = s->VerifyWith(hash, checked, fast.qx, fast.qy, &flag, &code);
-                log.push_back(Outcome(status, code, {Bytes{flag}}));
-            }
-        }
-        EXPECT_EQ(fastLog, referenceLog) << where;
-        return fastF;
-    }
-
-    static const dstutest::Family& Family(uint16_t index) {
-        return NormalBasis(index) ? dstutest::ONB() : dstutest::PB();
-    }
-    static dstutest::CurveRecord Record(uint16_t index) {
-        return NormalBasis(index) ? dstutest::ONBRecord(index) : dstutest::PBRecord(index);
-    }
-
-    Session fast, reference;
-    std::vector<std::string> fastLog, referenceLog;
-};
+    return log;
+}
 
 class DSTU4145FastPath : public ::testing::TestWithParam<uint16_t> {};
 
 TEST_P(DSTU4145FastPath, EveryExportAgreesWithTheReferencePath) {
-    TwoPaths paths(GetParam());
-    Session& s = paths.fast;
-    const Bytes& n = s.record().n;
-    const uint32_t bits = s.OrderBits(), bytes = s.ElementBytes();
-    const uint32_t signatureBytes = s.SignatureBytes();
-    dstutest::Random& random = s.random();
+    const uint16_t index = GetParam();
+    Session fast(index, index), reference(index, index);
+    UseReferencePath(reference);
+    fast.MakeKeys();
+    const Args& base = fast.args;
+    const Bytes& n = fast.record().n;
+    const uint32_t bits = fast.OrderBits(), bytes = fast.ElementBytes();
+    Random& random = fast.random();
 
     // T = (0, sqrt B) of order 2 (the unpacked zero), and P + T of order 2n.
-    Bytes tx(bytes), ty(bytes);
-    uint16_t code = 0;
-    ASSERT_EQ(s.Unpack(tx.data(), bytes, ty.data(), bytes, Bytes(bytes, 0), &code), 0u);
+    Args t = base;
+    t.packed.assign(bytes, 0);
+    const Outcome order2 = fast.Call("unpack", t);
     bool fastPath = false;
-    const auto [ex, ey] = NormalBasis(GetParam())
-                              ? AddOnCurve<QIRVALE::ONBBaseField>(s, s.px, s.py, tx, ty, fastPath)
-                              : AddOnCurve<PBBaseField>(s, s.px, s.py, tx, ty, fastPath);
+    const auto [ex, ey] =
+        NormalBasis(index)
+            ? AddOnCurve<QIRVALE::ONBBaseField>(fast, base.px, base.py, order2.x, order2.y,
+                                                fastPath)
+            : AddOnCurve<PBBaseField>(fast, base.px, base.py, order2.x, order2.y, fastPath);
     ASSERT_TRUE(fastPath);
-    Bytes offX = s.px, offY = s.py;
-    offY[0] ^= 1;
-    Bytes longX = s.px;
-    longX.push_back(1);  // a bit above t^m
-
-    const Bytes one{1};
-    const std::vector<Bytes> scalars = {random.NonZeroBits(bits - 1),
-                                        random.NonZeroBits(bits - 1),
-                                        one,
-                                        Bytes{2},
-                                        dstutest::Minus(n, one),
-                                        n,
-                                        dstutest::Plus(n, 1),
-                                        Bytes(bytes, 0),
-                                        random.NonZeroBits(bits),
-                                        random.NonZeroBits(bits + 9)};
-    Bytes unreadable = s.px;
-    unreadable.resize(1025, 0);  // more than a long integer holds
+    const Bytes offY = WithBitFlipped(base.py, 0);
+    const Bytes longX = WithBitFlipped(Padded(base.px, bytes + 1), 8 * bytes);  // above t^m
     const std::vector<std::pair<Bytes, Bytes>> points = {
-        {s.px, s.py}, {ex, ey}, {tx, ty}, {offX, offY}, {longX, s.py}, {unreadable, s.py}};
+        {base.px, base.py}, {ex, ey},         {order2.x, order2.y},
+        {base.px, offY},    {longX, base.py}, {Padded(base.px, 1025), base.py}};
+    const auto below = [&](uint32_t b) { return random.NonZeroBits(b); };
+    const std::vector<Bytes> scalars = {
+        below(bits - 1), below(bits - 1), {1}, {2}, Add(n, -1), n, Add(n, 1), Bytes(bytes),
+        below(bits),     below(bits + 9)};
+    const uint32_t signatureBytes = fast.SignatureBytes();
+    const auto compare = [&](const Args& a, uint32_t signatureLength) {
+        const std::vector<Outcome> log = RunAll(fast, a, signatureLength);
+        EXPECT_TRUE(log == RunAll(reference, a, signatureLength)) << signatureLength;
+        return log[2].x;
+    };
     for (std::size_t p = 0; p < points.size(); ++p) {
         for (std::size_t i = 0; i < scalars.size(); ++i) {
             if (p != 0 && i % 2 == 1) continue;  // the base point takes every scalar
-            const Bytes& k = scalars[i];
-            const Bytes& other = scalars[(i + 3) % scalars.size()];
-            const Bytes hash = i == 7 ? Bytes(32, 0) : random.BytesOf(32 + i);
-            const std::string where = "point " + std::to_string(p) + " scalar " + std::to_string(i);
-            // d = k with e random, then e = k with d random; F from the fast path, then edges.
-            const Bytes f = paths.Compare(points[p].first, points[p].second, k, other, hash,
-                                          random.BytesOf(bytes), bytes, signatureBytes, where);
-            paths.Compare(points[p].first, points[p].second, other, k, hash, f, bytes,
-                          signatureBytes, where + " swapped");
+            SCOPED_TRACE(testing::Message() << "point " << p << " scalar " << i);
+            Args a = base;
+            a.px = points[p].first, a.py = points[p].second;
+            a.hash = i == 7 ? Bytes(32, 0) : random.BytesOf(32 + i);
+            // d = k with e random, then e = k with d random; F from the fast path, then edges:
+            // short buffers and F = 0, long ones and a long F, odd signature lengths.
+            a.d = scalars[i], a.e = scalars[(i + 3) % scalars.size()], a.fe = random.BytesOf(bytes);
+            a.fe = compare(a, signatureBytes);
+            std::swap(a.d, a.e);
+            compare(a, signatureBytes);
             if (p == 0 && i < 2) {
-                paths.Compare(s.px, s.py, k, other, hash, Bytes(bytes, 0), bytes - 1,
-                              signatureBytes + 2, where + " short buffers, F = 0");
-                paths.Compare(s.px, s.py, k, other, hash, longX, bytes + 1, signatureBytes - 1,
-                              where + " long F, odd signature");
+                a.fe.assign(bytes, 0);
+                a.outX = a.outY = bytes - 1;
+                compare(a, signatureBytes + 2);
+                a.fe = longX;
+                a.outX = a.outY = bytes + 1;
+                compare(a, signatureBytes - 1);
             }
         }
     }

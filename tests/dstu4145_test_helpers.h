@@ -1,17 +1,18 @@
 // Helpers of the DSTU 4145 export tests, shared by both bases: the exports of one family as a
-// table of function pointers (so one test body checks both families), the standard curve
-// records as creation arguments, and a session that owns a created field and curve with a
-// generated base point and key pair.
+// table, standard curve records, byte-string numbers, one call shape for every export, and a
+// session owning a created field and curve with a base point and keys.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "binfield/onb_field.h"
+#include "binfield/pb_field.h"
 #include "dstu4145/export_table.h"
+#include "dstu4145/family.h"
 #include "qirvale.h"
 #include "support/test_support.h"
 
@@ -20,7 +21,7 @@ namespace dstutest {
 using qirvale_test::Bytes;
 using qirvale_test::GuardedBuffer;
 
-// The arguments of field and curve creation, from a standard record.
+// The arguments of field and curve creation.
 struct CurveRecord {
     uint16_t index;
     uint16_t m, k, j, l;  // k, j, l: polynomial basis only
@@ -29,30 +30,27 @@ struct CurveRecord {
     Bytes n;
 };
 
-inline CurveRecord PBRecord(uint16_t index) {
-    const PBCurveInfo* info = QIRVALEDSTU4145DataPBCurveInfoPtr(index);
-    if (info == nullptr) throw std::runtime_error("no PB curve " + std::to_string(index));
-    return CurveRecord{index,
-                       info->m,
-                       info->k,
-                       info->j,
-                       info->l,
-                       info->coefficientA,
-                       Bytes(info->coefficientB, info->coefficientB + info->coefficientBLength),
-                       Bytes(info->order, info->order + info->orderLength)};
+// The polynomial-basis curves are 101..110, the normal-basis curves 201..205.
+inline bool NormalBasis(uint16_t index) {
+    return index > 200;
 }
-
+inline CurveRecord RecordOf(uint16_t index) {
+    const auto record = [index](const auto* info, uint16_t k, uint16_t j, uint16_t l) {
+        if (info == nullptr) throw std::runtime_error("no curve " + std::to_string(index));
+        CurveRecord r{index, info->m, k, j, l, info->coefficientA, {}, {}};
+        r.b.assign(info->coefficientB, info->coefficientB + info->coefficientBLength);
+        r.n.assign(info->order, info->order + info->orderLength);
+        return r;
+    };
+    if (NormalBasis(index)) return record(QIRVALEDSTU4145DataONBCurveInfoPtr(index), 0, 0, 0);
+    const PBCurveInfo* info = QIRVALEDSTU4145DataPBCurveInfoPtr(index);
+    return record(info, info ? info->k : 0, info ? info->j : 0, info ? info->l : 0);
+}
+inline CurveRecord PBRecord(uint16_t index) {
+    return RecordOf(index);
+}
 inline CurveRecord ONBRecord(uint16_t index) {
-    const ONBCurveInfo* info = QIRVALEDSTU4145DataONBCurveInfoPtr(index);
-    if (info == nullptr) throw std::runtime_error("no ONB curve " + std::to_string(index));
-    return CurveRecord{index,
-                       info->m,
-                       0,
-                       0,
-                       0,
-                       info->coefficientA,
-                       Bytes(info->coefficientB, info->coefficientB + info->coefficientBLength),
-                       Bytes(info->order, info->order + info->orderLength)};
+    return RecordOf(index);
 }
 
 // The exports of one family, with its field creation from a curve record.
@@ -60,24 +58,23 @@ struct Family : QIRVALE::DSTU4145ExportTable {
     uint32_t (*createField)(DSTU4145BaseFieldHandle*, const CurveRecord&);
 };
 
-inline uint32_t CreatePBField(DSTU4145BaseFieldHandle* field, const CurveRecord& s) {
-    return QIRVALEDSTU4145PBSignBaseFieldCreate(field, s.m, s.k, s.j, s.l);
-}
-inline uint32_t CreateONBField(DSTU4145BaseFieldHandle* field, const CurveRecord& s) {
-    return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, s.m);
-}
-
 inline const Family& PB() {
-    static const Family family = {QIRVALE::kDSTU4145PBExports, CreatePBField};
+    static const Family family = {
+        QIRVALE::kDSTU4145PBExports, [](DSTU4145BaseFieldHandle* field, const CurveRecord& s) {
+            return QIRVALEDSTU4145PBSignBaseFieldCreate(field, s.m, s.k, s.j, s.l);
+        }};
     return family;
 }
-
 inline const Family& ONB() {
-    static const Family family = {QIRVALE::kDSTU4145ONBExports, CreateONBField};
+    static const Family family = {QIRVALE::kDSTU4145ONBExports,
+                                  [](DSTU4145BaseFieldHandle* field, const CurveRecord& s) {
+                                      return QIRVALEDSTU4145ONBSignBaseFieldCreate(field, s.m);
+                                  }};
     return family;
 }
-
-// ---- byte strings as little-endian numbers ------------------------------------------------
+inline const Family& FamilyOf(uint16_t index) {
+    return NormalBasis(index) ? ONB() : PB();
+}
 
 inline uint32_t L(const Bytes& v) {
     return uint32_t(v.size());
@@ -89,57 +86,44 @@ inline std::size_t SignificantLength(const Bytes& v) {
     while (n > 0 && v[n - 1] == 0) --n;
     return n;
 }
-
 inline bool IsZero(const Bytes& v) {
     return SignificantLength(v) == 0;
 }
-
 // Equal as little-endian numbers (zero padding does not matter).
-inline bool SameNumber(const Bytes& a, const Bytes& b) {
-    const std::size_t n = SignificantLength(a);
-    return n == SignificantLength(b) && std::equal(a.begin(), a.begin() + n, b.begin());
+inline bool SameNumber(Bytes a, Bytes b) {
+    a.resize(SignificantLength(a));
+    b.resize(SignificantLength(b));
+    return a == b;
+}
+inline Bytes Padded(Bytes v, std::size_t length) {
+    v.resize(length, 0);
+    return v;
+}
+inline Bytes WithBitFlipped(Bytes v, uint32_t bit) {
+    if (v.size() <= bit / 8) v.resize(bit / 8 + 1, 0);
+    v[bit / 8] ^= uint8_t(1u << (bit % 8));
+    return v;
+}
+inline QIRVALE::LongIntegerClass Number(const Bytes& v) {
+    QIRVALE::LongIntegerClass x;
+    x.FromBytes(v.data(), L(v), 0);
+    return x;
+}
+// v + delta as a number (not below zero), in v.size() + 1 bytes.
+inline Bytes Add(const Bytes& v, int delta) {
+    QIRVALE::LongIntegerClass x = Number(v), d(uint32_t(delta < 0 ? -delta : delta));
+    delta < 0 ? x.Subtract(d) : x.Add(d);
+    Bytes out(v.size() + 1);
+    x.ToBytes(out.data(), L(out), 0);
+    return out;
 }
 
-// a - b for little-endian numbers with a >= b, in a.size() bytes.
-inline Bytes Minus(Bytes a, const Bytes& b) {
-    int borrow = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const int d = int(a[i]) - (i < b.size() ? int(b[i]) : 0) - borrow;
-        a[i] = uint8_t(d & 0xFF);
-        borrow = d < 0 ? 1 : 0;
-    }
-    return a;
-}
-
-// a + small, in a.size() + 1 bytes.
-inline Bytes Plus(Bytes a, uint32_t small) {
-    a.push_back(0);
-    uint64_t carry = small;
-    for (std::size_t i = 0; i < a.size() && carry != 0; ++i) {
-        carry += a[i];
-        a[i] = uint8_t(carry & 0xFF);
-        carry >>= 8;
-    }
-    return a;
-}
-
-// Bit length of a little-endian number.
-inline uint32_t BitLength(const Bytes& v) {
-    const std::size_t n = SignificantLength(v);
-    if (n == 0) return 0;
-    uint32_t bits = uint32_t(8 * (n - 1));
-    for (uint8_t top = v[n - 1]; top != 0; top >>= 1) ++bits;
-    return bits;
-}
-
-// `length` bytes with value exactly `bits` bits long (random below the top bit).
-class Random {
-  public:
-    explicit Random(uint64_t seed) : engine_(seed) {}
-
+// Seeded random byte strings.
+struct Random : std::mt19937_64 {
+    using std::mt19937_64::mt19937_64;
     Bytes BytesOf(std::size_t length) {
         Bytes v(length);
-        for (auto& byte : v) byte = uint8_t(engine_());
+        for (auto& byte : v) byte = uint8_t((*this)());
         return v;
     }
     // Uniform below 2^bits, in (bits + 7) / 8 bytes; non-zero.
@@ -150,29 +134,81 @@ class Random {
             if (!IsZero(v)) return v;
         }
     }
-
-  private:
-    std::mt19937_64 engine_;
 };
 
-// A created field and curve of one family with a base point generated from seeded random
-// elements and a key pair; destroyed and freed at the end.
+// The arguments of every export, each reading those it takes: the curve, byte strings and
+// output lengths (x, and y for points; the flag exports write their flag into x instead).
+struct Args {
+    DSTU4145CurveHandle* curve = nullptr;
+    Bytes px, py, qx, qy, d, e, hash, sig, fe, packed, u, random;
+    uint32_t outX = 0, outY = 0;
+};
+
+// What an export gave: status, code (0xFFFF for exports without one), outputs; the guards are
+// read on demand (under the constant-time check the outputs are secret until marked public).
+struct Outcome {
+    uint32_t status;
+    uint16_t code;
+    Bytes x, y;
+    GuardedBuffer bx, by;
+    bool Intact() const { return bx.Intact() && by.Intact(); }
+    bool Untouched() const { return bx.Untouched() && by.Untouched(); }
+    bool operator==(const Outcome& o) const {
+        return status == o.status && code == o.code && x == o.x && y == o.y;
+    }
+};
+
+inline bool HasFlag(const std::string& name) {
+    return name.rfind("check", 0) == 0 || name == "verify";
+}
+
+// Calls the export `name` of family `f` with the arguments `a`, outputs in guarded buffers.
+inline Outcome CallExport(const Family& f, const std::string& name, const Args& a) {
+    GuardedBuffer x(HasFlag(name) ? 1 : a.outX), y(a.outY);
+    uint8_t *o = x.data(), *o2 = y.data();
+    DSTU4145CurveHandle* c = a.curve;
+    uint16_t code = 0xFFFF;
+    uint32_t st = 7;
+#define A(v) a.v.data(), L(a.v)  // the pointer and length of argument v
+    if (name == "pack") st = f.packPoint(o, a.outX, c, A(px), A(py), &code);
+    if (name == "unpack") st = f.unpackPoint(o, a.outX, o2, a.outY, c, A(packed), &code);
+    if (name == "genbase") st = f.genBasePoint(o, a.outX, o2, a.outY, c, A(u), &code);
+    if (name == "checkbase") st = f.verifyBasePoint(o, c, A(px), A(py));
+    if (name == "checkpub") st = f.verifyPublicKey(o, c, A(qx), A(qy));
+    if (name == "checkpriv") st = f.verifyPrivateKey(o, c, A(px), A(py), A(qx), A(qy), A(d));
+    if (name == "privkey") st = f.generatePrivateKey(o, a.outX, c, A(random), &code);
+    if (name == "pubkey")
+        st = f.generatePublicKey(o, a.outX, o2, a.outY, c, A(px), A(py), A(d), &code);
+    if (name == "presign") st = f.createPreSign(o, a.outX, c, A(px), A(py), A(e), &code);
+    if (name == "sign") st = f.signHash(o, a.outX, c, A(px), A(py), A(hash), A(d), A(e), &code);
+    if (name == "signpre")
+        st = f.signHashByPreSign(o, a.outX, c, A(px), A(py), A(hash), A(d), A(e), A(fe), &code);
+    if (name == "verify")
+        st = f.verifyHash(o, c, A(px), A(py), A(hash), A(sig), A(qx), A(qy), &code);
+#undef A
+    if (st == 7) throw std::runtime_error("no export " + name);
+    return {st, code, x.bytes(), y.bytes(), x, y};
+}
+
+// A created field and curve of one family; MakeKeys generates a base point P from seeded
+// random elements U, a key pair (d, Q = -(d P)) and valid arguments for every export.
 class Session {
   public:
     Session(const Family& family, const CurveRecord& record, uint64_t seed = 1)
         : family_(family), record_(record), random_(seed) {
         field_ = family.fieldAllocate();
         curve_ = family.curveAllocate();
-        const bool created =
-            family.createField(field_, record) == 0 &&
-            family.curveCreate(curve_, field_, record.a, record.b.data(), uint32_t(record.b.size()),
-                               record.n.data(), uint32_t(record.n.size())) == 0;
-        if (!created) {
+        if (family.createField(field_, record) != 0 ||
+            family.curveCreate(curve_, field_, record.a, record.b.data(), L(record.b),
+                               record.n.data(), L(record.n)) != 0) {
             Release();
-            throw std::runtime_error(std::string(family.name) + " curve " +
-                                     std::to_string(record.index) + " not created");
+            throw std::runtime_error(std::string(family.name) + " curve not created");
         }
+        args.curve = curve_;
+        args.outX = args.outY = ElementBytes();
     }
+    explicit Session(uint16_t index, uint64_t seed = 1)
+        : Session(FamilyOf(index), RecordOf(index), seed) {}
     ~Session() { Release(); }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -183,99 +219,37 @@ class Session {
     DSTU4145BaseFieldHandle* field() { return field_; }
     Random& random() { return random_; }
     uint32_t ElementBytes() const { return (record_.m + 7u) / 8u; }
-    uint32_t OrderBits() const { return BitLength(record_.n); }
+    uint32_t OrderBits() const { return Number(record_.n).BitLength(); }
     uint32_t SignatureBytes() const { return 2 * uint32_t(SignificantLength(record_.n)); }
-
-    // Random elements U until generation succeeds; the number of attempts is returned.
-    int GenerateBasePoint(Bytes& x, Bytes& y) {
-        for (int attempt = 1; attempt <= 64; ++attempt) {
-            const Bytes u = random_.NonZeroBits(record_.m);
-            x.assign(ElementBytes(), 0);
-            y.assign(ElementBytes(), 0);
-            uint16_t code = 0;
-            if (family_.genBasePoint(x.data(), uint32_t(x.size()), y.data(), uint32_t(y.size()),
-                                     curve_, u.data(), uint32_t(u.size()), &code) == 0) {
-                lastU = u;
-                return attempt;
-            }
-            if (code != ResultCodeBadValue) throw std::runtime_error("unexpected code");
-        }
-        throw std::runtime_error("no base point in 64 attempts");
+    Outcome Call(const std::string& name, const Args& a) const {
+        return CallExport(family_, name, a);
     }
+    Outcome Call(const std::string& name) const { return CallExport(family_, name, args); }
 
-    // A base point, a private key of bitlen(n) - 1 random bits and Q = -(d P).
+    // Base point, keys, e, hash, F_e, signature and packed P into `args`.
     void MakeKeys() {
-        GenerateBasePoint(px, py);
-        d = random_.NonZeroBits(OrderBits() - 1);
-        qx.assign(ElementBytes(), 0);
-        qy.assign(ElementBytes(), 0);
-        uint16_t code = 0;
-        if (PublicKey(d, qx, qy, &code) != 0) throw std::runtime_error("public key");
-    }
-
-    uint32_t PublicKey(const Bytes& key, Bytes& x, Bytes& y, uint16_t* code) {
-        return family_.generatePublicKey(x.data(), uint32_t(x.size()), y.data(), uint32_t(y.size()),
-                                         curve_, px.data(), uint32_t(px.size()), py.data(),
-                                         uint32_t(py.size()), key.data(), uint32_t(key.size()),
-                                         code);
-    }
-
-    uint32_t Sign(uint8_t* signature, uint32_t length, const Bytes& hash, const Bytes& e,
-                  uint16_t* code) {
-        return family_.signHash(signature, length, curve_, px.data(), uint32_t(px.size()),
-                                py.data(), uint32_t(py.size()), hash.data(), uint32_t(hash.size()),
-                                d.data(), uint32_t(d.size()), e.data(), uint32_t(e.size()), code);
-    }
-
-    // Signs with a fresh random e until it succeeds (degenerate r or s is rare).
-    Bytes SignFresh(const Bytes& hash) {
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            Bytes signature(SignatureBytes());
-            uint16_t code = 0;
-            const Bytes e = random_.NonZeroBits(OrderBits() - 1);
-            if (Sign(signature.data(), uint32_t(signature.size()), hash, e, &code) == 0) {
-                return signature;
-            }
+        Args& a = args;
+        for (int attempt = 0; attempt < 64 && a.px.empty(); ++attempt) {
+            a.u = random_.NonZeroBits(record_.m);
+            const Outcome base = Call("genbase");
+            if (base.status == 0) a.px = base.x, a.py = base.y;
+            if (base.status != 0 && base.code != ResultCodeBadValue) break;
         }
-        throw std::runtime_error("signing failed");
+        if (a.px.empty()) throw std::runtime_error("no base point");
+        a.d = a.random = random_.NonZeroBits(OrderBits() - 1);
+        const Outcome q = Call("pubkey");
+        a.qx = q.x, a.qy = q.y;
+        a.e = random_.NonZeroBits(OrderBits() - 1);
+        a.hash = random_.BytesOf(32);
+        a.fe = Call("presign").x;
+        a.packed = Call("pack").x;
+        Args s = a;
+        s.outX = SignatureBytes();
+        a.sig = Call("sign", s).x;
+        if (q.status != 0 || Call("verify").code != 0) throw std::runtime_error("no keys");
     }
 
-    uint32_t PreSign(uint8_t* fe, uint32_t length, const Bytes& e, uint16_t* code) {
-        return family_.createPreSign(fe, length, curve_, px.data(), L(px), py.data(), L(py),
-                                     e.data(), L(e), code);
-    }
-
-    uint32_t SignByPreSign(uint8_t* signature, uint32_t length, const Bytes& hash, const Bytes& e,
-                           const Bytes& fe, uint16_t* code) {
-        return family_.signHashByPreSign(signature, length, curve_, px.data(), L(px), py.data(),
-                                         L(py), hash.data(), L(hash), d.data(), L(d), e.data(),
-                                         L(e), fe.data(), L(fe), code);
-    }
-
-    uint32_t Pack(uint8_t* packed, uint32_t length, const Bytes& x, const Bytes& y,
-                  uint16_t* code) {
-        return family_.packPoint(packed, length, curve_, x.data(), L(x), y.data(), L(y), code);
-    }
-
-    uint32_t Unpack(uint8_t* x, uint32_t lx, uint8_t* y, uint32_t ly, const Bytes& packed,
-                    uint16_t* code) {
-        return family_.unpackPoint(x, lx, y, ly, curve_, packed.data(), L(packed), code);
-    }
-
-    uint32_t Verify(const Bytes& hash, const Bytes& signature, uint8_t* verified, uint16_t* code) {
-        return VerifyWith(hash, signature, qx, qy, verified, code);
-    }
-
-    uint32_t VerifyWith(const Bytes& hash, const Bytes& signature, const Bytes& x, const Bytes& y,
-                        uint8_t* verified, uint16_t* code) {
-        return family_.verifyHash(verified, curve_, px.data(), uint32_t(px.size()), py.data(),
-                                  uint32_t(py.size()), hash.data(), uint32_t(hash.size()),
-                                  signature.data(), uint32_t(signature.size()), x.data(),
-                                  uint32_t(x.size()), y.data(), uint32_t(y.size()), code);
-    }
-
-    Bytes px, py, d, qx, qy;
-    Bytes lastU;  // the element U of the last generated base point
+    Args args;
 
   private:
     void Release() {
@@ -289,5 +263,17 @@ class Session {
     DSTU4145BaseFieldHandle* field_ = nullptr;
     DSTU4145CurveHandle* curve_ = nullptr;
 };
+
+// Detaches the fast path from the curve of `s`: its exports then run the reference path alone.
+inline void UseReferencePath(Session& s) {
+    using namespace QIRVALE;
+    if (NormalBasis(s.record().index)) {
+        DSTU4145Family<ONBBaseField, ObjectKind::ONBField, ObjectKind::ONBCurve>::UseReferencePath(
+            s.curve());
+    } else {
+        DSTU4145Family<PBBaseField, ObjectKind::PBField, ObjectKind::PBCurve>::UseReferencePath(
+            s.curve());
+    }
+}
 
 }  // namespace dstutest
