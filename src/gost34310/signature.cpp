@@ -120,6 +120,29 @@ const FixedWidth::FixedBaseComb& CombFor(const PublicModulus& pm, const Word* a,
     return cached.comb;
 }
 
+// The odd powers of a for verification, kept per thread for the last p and a it verified with,
+// as the signing comb is.
+struct VerifyingPowers {
+    uint32_t words = 0;
+    Word p[FixedWidth::OddPowers::kMaxModulusWords];
+    Word a[FixedWidth::OddPowers::kMaxModulusWords];
+    FixedWidth::OddPowers powers;
+};
+
+const FixedWidth::OddPowers& OddPowersFor(const PublicModulus& pm, const Word* a) {
+    thread_local VerifyingPowers cached;
+    const std::size_t size = pm.words * sizeof(Word);
+    if (cached.words != pm.words || std::memcmp(cached.p, pm.w, size) != 0 ||
+        std::memcmp(cached.a, a, size) != 0) {
+        cached.words = 0;
+        cached.powers.Build(pm.modulus, a);
+        std::memcpy(cached.p, pm.w, size);
+        std::memcpy(cached.a, a, size);
+        cached.words = pm.words;
+    }
+    return cached.powers;
+}
+
 // The secret-dependent words of one key or signature, wiped however the function ends.
 struct SecretWords {
     Word k[kStringWords];
@@ -176,7 +199,11 @@ LongIntegerClass FixedWidthCheckValue(const LongIntegerClass& p, const LongInteg
     Word aw[FixedWidth::kMaxWords], yw[FixedWidth::kMaxWords], u[FixedWidth::kMaxWords];
     LoadNumber(aw, pm.words, a);
     LoadNumber(yw, pm.words, y);
-    pm.modulus.PublicDoublePower(u, aw, z1, qBits, yw, z2, qBits);
+    if (pm.words <= FixedWidth::OddPowers::kMaxModulusWords) {
+        pm.modulus.PublicDoublePower(u, OddPowersFor(pm, aw), z1, qBits, yw, z2, qBits);
+    } else {
+        pm.modulus.PublicDoublePower(u, aw, z1, qBits, yw, z2, qBits);
+    }
     return NumberOfWords(u, pm.words).Modulo(q);
 }
 

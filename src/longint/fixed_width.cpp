@@ -434,35 +434,50 @@ void Modulus::PublicPower(Word* r, const Word* a, const Word* e, uint32_t eBits)
 
 void Modulus::PublicDoublePower(Word* r, const Word* a, const Word* e1, uint32_t e1Bits,
                                 const Word* b, const Word* e2, uint32_t e2Bits) const {
-    constexpr uint32_t kWindow = 4;
-    constexpr uint32_t kEntries = 1u << (kWindow - 1);
+    Word table[kEntries * kMaxWords];
+    OddPowersOf(table, a, kWindow);
+    DoublePower(r, table, kWindow, e1, e1Bits, b, e2, e2Bits);
+}
+
+void Modulus::PublicDoublePower(Word* r, const OddPowers& a, const Word* e1, uint32_t e1Bits,
+                                const Word* b, const Word* e2, uint32_t e2Bits) const {
+    DoublePower(r, a.table_, OddPowers::kWindowBits, e1, e1Bits, b, e2, e2Bits);
+}
+
+void Modulus::OddPowersOf(Word* table, const Word* base, uint32_t window) const {
     const uint32_t k = k_;
-    const Word* bases[2] = {a, b};
+    Word squared[kMaxWords];
+    ToMontgomery(table, base);
+    Square(squared, table);
+    for (uint32_t i = 1; i < (1u << (window - 1)); ++i)
+        Multiply(table + i * k, table + (i - 1) * k, squared);
+}
+
+void Modulus::DoublePower(Word* r, const Word* aTable, uint32_t aWindow, const Word* e1,
+                          uint32_t e1Bits, const Word* b, const Word* e2, uint32_t e2Bits) const {
+    const uint32_t k = k_;
+    Word bTable[kEntries * kMaxWords];
+    if (e2Bits != 0) OddPowersOf(bTable, b, kWindow);
+    const Word* tables[2] = {aTable, bTable};
+    const uint32_t windows[2] = {aWindow, kWindow};
     const Word* exponents[2] = {e1, e2};
     const uint32_t bits[2] = {e1Bits, e2Bits};
 
     // Sliding-window recoding: digit[t][i] is the odd window value of exponent t that ends at
-    // bit i, or 0. table[t][i] = base_t^(2i + 1) R mod m.
+    // bit i, or 0; it selects tables[t][digit >> 1] = base_t^digit R mod m.
     uint8_t digit[2][kMaxExponentBits];
-    Word table[2][kEntries * kMaxWords];
-    Word squared[kMaxWords];
     for (int t = 0; t < 2; ++t) {
-        if (bits[t] == 0) continue;
         const Word* e = exponents[t];
         std::memset(digit[t], 0, bits[t]);
         for (uint32_t top = bits[t]; top-- > 0;) {
             if (ExponentBit(e, top) == 0) continue;
-            uint32_t low = top + 1 > kWindow ? top + 1 - kWindow : 0;
+            uint32_t low = top + 1 > windows[t] ? top + 1 - windows[t] : 0;
             while (ExponentBit(e, low) == 0) ++low;
             uint32_t value = 0;
             for (uint32_t i = top + 1; i-- > low;) value = (value << 1) | ExponentBit(e, i);
             digit[t][low] = static_cast<uint8_t>(value);
             top = low;
         }
-        ToMontgomery(table[t], bases[t]);
-        Square(squared, table[t]);
-        for (uint32_t i = 1; i < kEntries; ++i)
-            Multiply(table[t] + i * k, table[t] + (i - 1) * k, squared);
     }
 
     Word accumulator[kMaxWords];
@@ -472,7 +487,7 @@ void Modulus::PublicDoublePower(Word* r, const Word* a, const Word* e1, uint32_t
         if (started) Square(accumulator, accumulator);
         for (int t = 0; t < 2; ++t) {
             if (i >= bits[t] || digit[t][i] == 0) continue;
-            const Word* entry = table[t] + (digit[t][i] >> 1) * k;
+            const Word* entry = tables[t] + (digit[t][i] >> 1) * k;
             if (started)
                 Multiply(accumulator, accumulator, entry);
             else
@@ -481,6 +496,10 @@ void Modulus::PublicDoublePower(Word* r, const Word* a, const Word* e1, uint32_t
         }
     }
     FromMontgomery(r, accumulator);
+}
+
+void OddPowers::Build(const Modulus& m, const Word* base) {
+    m.OddPowersOf(table_, base, kWindowBits);
 }
 
 }  // namespace FixedWidth

@@ -57,6 +57,8 @@ Word LessThanMask(const Word* a, const Word* b, uint32_t n);
 Word AddWords(Word* r, const Word* a, const Word* b, uint32_t n);
 Word SubtractWords(Word* r, const Word* a, const Word* b, uint32_t n);
 
+class OddPowers;
+
 class Modulus {
   public:
     // m[0 .. k): odd, greater than 1, m[k - 1] != 0, 1 <= k <= kMaxWords (see Fits). The
@@ -98,8 +100,21 @@ class Modulus {
     void PublicPower(Word* r, const Word* a, const Word* e, uint32_t eBits) const;
     void PublicDoublePower(Word* r, const Word* a, const Word* e1, uint32_t e1Bits, const Word* b,
                            const Word* e2, uint32_t e2Bits) const;
+    // The same with the odd powers of a made beforehand (by OddPowers::Build on this modulus),
+    // in the wider window they allow.
+    void PublicDoublePower(Word* r, const OddPowers& a, const Word* e1, uint32_t e1Bits,
+                           const Word* b, const Word* e2, uint32_t e2Bits) const;
 
   private:
+    friend class OddPowers;
+    // Window width and table entries of the bases that come without odd powers.
+    static constexpr uint32_t kWindow = 4;
+    static constexpr uint32_t kEntries = 1u << (kWindow - 1);
+    // table[i] = base^(2i + 1) R mod m for i < 2^(window - 1).
+    void OddPowersOf(Word* table, const Word* base, uint32_t window) const;
+    void DoublePower(Word* r, const Word* aTable, uint32_t aWindow, const Word* e1, uint32_t e1Bits,
+                     const Word* b, const Word* e2, uint32_t e2Bits) const;
+
     using Kernel = void (*)(Word* r, const Word* a, const Word* b, const Word* m, Word mInverse,
                             uint32_t k, Word* scratch);
     using SquareKernel = void (*)(Word* r, const Word* a, const Word* m, Word mInverse, uint32_t k,
@@ -114,6 +129,21 @@ class Modulus {
     SquareKernel square_;
     // Intermediate values of the products and sums (wiped by the destructor).
     mutable Word scratch_[3 * kMaxWords];
+};
+
+// The odd powers of one public base modulo a public modulus of at most kMaxWords / 4 words
+// (1024 bits on 64-bit words), for the public double exponentiation: with the table made once,
+// a window of 7 bits halves the multiplications by that base. Public data only.
+class OddPowers {
+  public:
+    static constexpr uint32_t kMaxModulusWords = kMaxWords / 4;
+    // For m.Words() <= kMaxModulusWords and base < m.
+    void Build(const Modulus& m, const Word* base);
+
+  private:
+    friend class Modulus;
+    static constexpr uint32_t kWindowBits = 7;
+    Word table_[(1u << (kWindowBits - 1)) * kMaxModulusWords] = {};
 };
 
 // Powers of one public base by exponents of a fixed public bit length, by a fixed-base comb
