@@ -399,7 +399,10 @@ QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignGeneratePublicKey(
  *  on which every k fails (a of order 1, composite p or q) are the caller's to avoid: use
  *  parameters from the generation exports. Nothing is written on a failure. For odd p of at
  *  most 4080 bits, a < p, odd q >= 3, and x and H of at most 510 bytes, the computation takes
- *  the same time for every x and k of given lengths (k read over the bit length of q). */
+ *  the same time for every x and k of given lengths (k read over the bit length of q).
+ *  Each thread keeps a table of powers of a made from the last p, a and length of q it signed
+ *  with (about 9 KB of public data), so signing many hashes under one set of parameters
+ *  skips most of the work on a; VerifyHash keeps one likewise for p of at most 1024 bits. */
 QIRVALE_API uint32_t QIRVALE_CALL QIRVALEGOST34310SignSignHash(
     uint8_t* signature, const uint8_t* p, uint32_t pLength, const uint8_t* q, uint32_t qLength,
     const uint8_t* a, uint32_t aLength, const uint8_t* hash, uint32_t hashLength, const uint8_t* x,
