@@ -37,13 +37,14 @@ TEST(Concurrency, DSTU4145OwnCurvesFirstThenSharedCurves) {
     const dstutest::CurveRecord records[] = {dstutest::PBRecord(101), dstutest::ONBRecord(201)};
     const dstutest::Family* families[] = {&dstutest::PB(), &dstutest::ONB()};
     const Bytes hash(32, 0x5C), e(16, 0x3A);
-    const auto sign = [&](dstutest::Session& s) {  // empty unless the signature verifies
-        Bytes signature(s.SignatureBytes());
-        uint16_t code = 0;
-        uint8_t verified = 0;
-        s.Sign(signature.data(), uint32_t(signature.size()), hash, e, &code);
-        s.Verify(hash, signature, &verified, &code);
-        return verified == 1 ? signature : Bytes();
+    const auto sign = [&](const dstutest::Session& s) {  // empty unless the signature verifies
+        dstutest::Args a = s.args;
+        a.hash = hash;
+        a.e = e;
+        a.outX = s.SignatureBytes();
+        a.sig = s.Call("sign", a).x;
+        const dstutest::Outcome verdict = s.Call("verify", a);
+        return verdict.status == 0 && verdict.x == Bytes{1} ? a.sig : Bytes();
     };
     const std::vector<Bytes> firstUse = RunTogether([&](int thread) {
         dstutest::Session session(*families[thread % 2], records[thread % 2], 7);
