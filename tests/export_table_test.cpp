@@ -1,10 +1,13 @@
 // The export table of the shared library as an application sees it: every name of the module
-// definition resolves, twin names share one address, and the library exports nothing else.
+// definition resolves, twin names share one address, the library exports nothing else, and the
+// public header declares exactly these names.
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -50,6 +53,14 @@ TEST(ExportTable, DefinitionAndLibraryAgree) {
     for (std::string address, type, name; listing >> address >> type >> name;)
         symbols.insert(name.substr(0, name.find('@')));
     EXPECT_EQ(symbols, names);
+
+    std::ifstream header(QIRVALE_PUBLIC_HEADER);
+    const std::string text{std::istreambuf_iterator<char>(header), {}};
+    const std::regex declaration(R"(QIRVALE_CALL\s+(QIRVALE\w+)\s*\()");
+    std::set<std::string> declared;
+    for (std::sregex_iterator i(text.begin(), text.end(), declaration), end; i != end; ++i)
+        declared.insert((*i)[1]);
+    EXPECT_EQ(declared, names);
 }
 
 }  // namespace
