@@ -94,53 +94,43 @@ struct PublicModulus {
     Modulus modulus;
 };
 
-// The comb table of a^e mod p for exponents of the bit length of q, kept per thread for the
-// last parameters it signed with: a signer uses one set of parameters for many signatures.
-// Everything here is public.
-struct SigningComb {
-    uint32_t words = 0;
-    uint32_t bits = 0;
-    Word p[FixedWidth::kMaxWords];
-    Word a[FixedWidth::kMaxWords];
-    FixedWidth::FixedBaseComb comb;
-};
-
-const FixedWidth::FixedBaseComb& CombFor(const PublicModulus& pm, const Word* a, uint32_t bits) {
-    thread_local SigningComb cached;
+// A table made from p and a (for the signing comb also from the bit length of q), kept per
+// thread for the last parameters it served: a signer or verifier uses one set of parameters
+// for many signatures. Table is FixedBaseComb (signing, any p) or OddPowers (verification,
+// p of at most OddPowers::kMaxModulusWords words); everything here is public.
+template <class Table, uint32_t kCapacity, class Build>
+const Table& CachedTable(const PublicModulus& pm, const Word* a, uint32_t bits, Build build) {
+    struct Entry {
+        uint32_t words = 0;
+        uint32_t bits = 0;
+        Word p[kCapacity];
+        Word a[kCapacity];
+        Table table;
+    };
+    thread_local Entry cached;
     const std::size_t size = pm.words * sizeof(Word);
     if (cached.words != pm.words || cached.bits != bits || std::memcmp(cached.p, pm.w, size) != 0 ||
         std::memcmp(cached.a, a, size) != 0) {
         cached.words = 0;
-        cached.comb.Build(pm.modulus, a, bits);
+        build(cached.table);
         std::memcpy(cached.p, pm.w, size);
         std::memcpy(cached.a, a, size);
         cached.bits = bits;
         cached.words = pm.words;
     }
-    return cached.comb;
+    return cached.table;
 }
 
-// The odd powers of a for verification, kept per thread for the last p and a it verified with,
-// as the signing comb is.
-struct VerifyingPowers {
-    uint32_t words = 0;
-    Word p[FixedWidth::OddPowers::kMaxModulusWords];
-    Word a[FixedWidth::OddPowers::kMaxModulusWords];
-    FixedWidth::OddPowers powers;
-};
+// The signing comb of a for exponents of `bits` bits.
+const FixedWidth::FixedBaseComb& CombFor(const PublicModulus& pm, const Word* a, uint32_t bits) {
+    return CachedTable<FixedWidth::FixedBaseComb, FixedWidth::kMaxWords>(
+        pm, a, bits, [&](FixedWidth::FixedBaseComb& comb) { comb.Build(pm.modulus, a, bits); });
+}
 
+// The odd powers of a for verification.
 const FixedWidth::OddPowers& OddPowersFor(const PublicModulus& pm, const Word* a) {
-    thread_local VerifyingPowers cached;
-    const std::size_t size = pm.words * sizeof(Word);
-    if (cached.words != pm.words || std::memcmp(cached.p, pm.w, size) != 0 ||
-        std::memcmp(cached.a, a, size) != 0) {
-        cached.words = 0;
-        cached.powers.Build(pm.modulus, a);
-        std::memcpy(cached.p, pm.w, size);
-        std::memcpy(cached.a, a, size);
-        cached.words = pm.words;
-    }
-    return cached.powers;
+    return CachedTable<FixedWidth::OddPowers, FixedWidth::OddPowers::kMaxModulusWords>(
+        pm, a, 0, [&](FixedWidth::OddPowers& powers) { powers.Build(pm.modulus, a); });
 }
 
 // The secret-dependent words of one key or signature, wiped however the function ends.

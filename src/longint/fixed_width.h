@@ -159,7 +159,6 @@ class FixedBaseComb {
     // r = base^e mod m for the m and base of Build, e read from its low exponentBits bits
     // (exponent[0 .. WordsForBits(exponentBits))).
     void Power(const Modulus& m, Word* r, const Word* exponent) const;
-    uint32_t ExponentBits() const { return bits_; }
 
   private:
     static constexpr uint32_t kTeeth = 4;
